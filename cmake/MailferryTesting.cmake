@@ -1,0 +1,42 @@
+# Helpers for declaring tests with the project's ctest labels:
+#   unit     fast tests of one layer, also run in the sanitizer build
+#   gui      QtTest window tests (offscreen platform)
+#   readers  round trips through the independent PST readers
+#   bench    benchmarks, never run by ./test
+#   huge     the multi-gigabyte store, never run by ./test
+find_package(GTest REQUIRED)
+find_package(benchmark QUIET)
+
+set(MAILFERRY_TEST_ENV
+  "MAILFERRY_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+  "MAILFERRY_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+  "MAILFERRY_ORACLES=${CMAKE_SOURCE_DIR}/tests/oracles"
+  "QT_QPA_PLATFORM=offscreen")
+
+# mailferry_gtest(NAME LABEL LIBS... SOURCES...)
+function(mailferry_gtest name label)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS ${label} TIMEOUT ${T_TIMEOUT}
+                       ENVIRONMENT "${MAILFERRY_TEST_ENV}")
+endfunction()
+
+# mailferry_benchmark(NAME SOURCES... LIBS...)
+function(mailferry_benchmark name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ARGS" ${ARGN})
+  if(NOT benchmark_FOUND)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} benchmark::benchmark)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  add_test(NAME ${name} COMMAND ${name} ${T_ARGS})
+  set_tests_properties(${name} PROPERTIES LABELS bench TIMEOUT 3600
+                       ENVIRONMENT "${MAILFERRY_TEST_ENV}")
+endfunction()

@@ -1,0 +1,49 @@
+// Property contexts ([MS-PST] 2.3.3): a node's properties as a B-tree-on-heap of
+// (property id, type, value or HNID), values of any size in the heap or in subnodes.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "pst/Property.h"
+#include "pst/ndb/NdbReader.h"
+#include "pst/ndb/NodeDatabase.h"
+
+namespace mailferry::pst {
+
+class PropertyContextWriter {
+ public:
+  void set(PropTag tag, PropValue value);  // replaces a property with the same id
+  void remove(PropId id);
+  const PropValue* find(PropId id) const;
+  const std::map<PropId, std::pair<PropType, PropValue>>& properties() const { return props_; }
+
+  // Writes the heap and the subnodes for values too big for it. extraSubnodes (recipient and
+  // attachment tables, attachments, embedded messages) join the node's subnode tree.
+  // The result is ready to be passed to NodeDatabase::putNode.
+  NodeRefs write(NodeDatabase& db, const std::vector<SubnodeEntry>& extraSubnodes = {}) const;
+
+ private:
+  std::map<PropId, std::pair<PropType, PropValue>> props_;
+};
+
+// One property read back: the value bytes, loaded whatever their placement.
+struct ReadProperty {
+  PropTag tag = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
+class PropertyContextReader {
+ public:
+  // Reads and checks the property context of a node (its data tree and subnodes).
+  PropertyContextReader(const NdbReader& ndb, NodeRefs refs);
+  const std::vector<ReadProperty>& properties() const { return props_; }
+  const ReadProperty* find(PropId id) const;
+  std::optional<PropValue> value(PropId id) const;
+
+ private:
+  std::vector<ReadProperty> props_;
+};
+
+}  // namespace mailferry::pst
