@@ -1,0 +1,187 @@
+// Parsing and checking of the header and the B-tree pages for the reading side.
+#include "pst/ndb/NdbReaderLayout.h"
+
+#include <cstring>
+#include <optional>
+#include <sstream>
+
+#include "pst/ndb/Format.h"
+
+namespace mailferry::pst::ndbread {
+
+namespace {
+
+std::string hex(std::uint64_t v) {
+  std::ostringstream s;
+  s << "0x" << std::hex << std::uppercase << v;
+  return s.str();
+}
+
+using format::kPageDataSize;
+using format::kPageSize;
+namespace header = format::header;
+// Deep enough for any file: a level-8 B-tree holds more than 20^8 entries.
+constexpr std::uint8_t kMaxLevel = 8;
+
+}  // namespace
+
+std::uint16_t le16(std::span<const std::uint8_t> b, std::size_t at) {
+  return format::load16(b.subspan(at, 2).data());
+}
+std::uint32_t le32(std::span<const std::uint8_t> b, std::size_t at) {
+  return format::load32(b.subspan(at, 4).data());
+}
+std::uint64_t le64(std::span<const std::uint8_t> b, std::size_t at) {
+  return format::load64(b.subspan(at, 8).data());
+}
+
+Header parseHeader(std::span<const std::uint8_t> b, const std::filesystem::path& file) {
+  const std::string name = file.string();
+  if (b.size() < format::kHeaderSize) throw PstError("file too short for a PST header", name, 0);
+  if (std::memcmp(b.data(), "!BDN", 4) != 0)
+    throw PstError("not a PST file (header magic is not !BDN)", name, 0);
+  if (b[8] != 'S' || b[9] != 'M')
+    throw PstError("not a personal folders file (client magic is not SM)", name, 8);
+  Header h;
+  h.version = le16(b, header::kVer);
+  if (h.version != header::kVersionUnicode)
+    throw PstError("unsupported PST version " + std::to_string(h.version) +
+                       " (only the Unicode format, version 23, is read)",
+                   name, header::kVer);
+  h.crcPartial = le32(b, header::kCrcPartial);
+  const std::uint32_t partial =
+      format::computeCrc(b.subspan(header::kCrcStart, header::kCrcPartialLength));
+  if (partial != h.crcPartial)
+    throw PstError("header dwCRCPartial is " + hex(h.crcPartial) + ", computed " + hex(partial),
+                   name, header::kCrcPartial);
+  h.crcFull = le32(b, header::kCrcFull);
+  const std::uint32_t full =
+      format::computeCrc(b.subspan(header::kCrcStart, header::kCrcFullLength));
+  if (full != h.crcFull)
+    throw PstError("header dwCRCFull is " + hex(h.crcFull) + ", computed " + hex(full), name,
+                   header::kCrcFull);
+  h.clientVersion = le16(b, 0x0C);
+  h.bidNextP = le64(b, header::kBidNextP);
+  h.unique = le32(b, 0x28);
+  for (std::size_t i = 0; i < 32; ++i) h.rgnid[i] = le32(b, header::kRgnid + 4 * i);
+  h.fileEof = le64(b, header::kFileEof);
+  h.amapLast = le64(b, header::kAMapLast);
+  h.amapFree = le64(b, header::kAMapFree);
+  h.pmapFree = le64(b, header::kPMapFree);
+  h.nbt = {le64(b, header::kBrefNbt), le64(b, header::kBrefNbt + 8)};
+  h.bbt = {le64(b, header::kBrefBbt), le64(b, header::kBrefBbt + 8)};
+  h.amapValid = b[header::kAMapValid];
+  std::memcpy(h.rgbFM.data(), b.data() + 0x100, 128);
+  std::memcpy(h.rgbFP.data(), b.data() + 0x180, 128);
+  h.sentinel = b[header::kSentinel];
+  if (h.sentinel != 0x80)
+    throw PstError("header bSentinel is " + hex(h.sentinel) + ", expected 0x80", name,
+                   header::kSentinel);
+  h.crypt = b[header::kCryptMethod];
+  if (h.crypt > 1)
+    throw PstError("unsupported data encoding bCryptMethod " + hex(h.crypt), name,
+                   header::kCryptMethod);
+  h.bidNextB = le64(b, header::kBidNextB);
+  return h;
+}
+
+namespace {
+
+struct Walk {
+  const RawRead& read;
+  std::string file;
+  std::uint64_t fileSize;
+  TreeKind kind;
+  const std::function<void(const PageVisit&)>& onPage;
+  const std::function<void(std::span<const std::uint8_t>, std::uint64_t)>& onLeafEntry;
+  std::optional<std::uint64_t> lastKey;  // last leaf key seen, for the order across pages
+
+  [[noreturn]] void fail(const std::string& what, std::uint64_t offset) const {
+    throw PstError(std::string(kind == TreeKind::Nodes ? "NBT" : "BBT") + " page: " + what, file,
+                   static_cast<std::int64_t>(offset));
+  }
+
+  std::uint64_t leafKey(std::span<const std::uint8_t> e) const {
+    // The NBT key is a 32-bit NID stored in 8 bytes; the BBT key is the BID with bit 0 clear.
+    return kind == TreeKind::Nodes ? le32(e, 0) : (le64(e, 0) & ~std::uint64_t{1});
+  }
+
+  void visit(Bref ref, std::optional<std::uint8_t> expectedLevel,
+             std::optional<std::uint64_t> expectedFirstKey) {
+    const std::uint64_t ib = ref.ib;
+    if (ib % kPageSize != 0 || ib < format::kFirstDataOffset || ib + kPageSize > fileSize)
+      fail("page offset " + hex(ib) + " is not a 512-aligned position in the data area", ib);
+    const std::vector<std::uint8_t> page = read(ib, kPageSize);
+    const std::span<const std::uint8_t> p(page);
+    const std::uint8_t ptype = p[0x1F0];
+    if (ptype != static_cast<std::uint8_t>(kind) || p[0x1F1] != ptype)
+      fail("page type " + hex(ptype) + "/" + hex(p[0x1F1]) + ", expected " +
+               hex(static_cast<std::uint8_t>(kind)),
+           ib);
+    const Bid bid = le64(p, 0x1F8);
+    if (bid != ref.bid)
+      fail("trailer bid " + hex(bid) + " differs from its reference " + hex(ref.bid), ib);
+    const std::uint16_t sig = le16(p, 0x1F2);
+    if (sig != format::computeSig(ib, bid))
+      fail("trailer signature " + hex(sig) + ", computed " + hex(format::computeSig(ib, bid)), ib);
+    const std::uint32_t crc = le32(p, 0x1F4);
+    const std::uint32_t computed = format::computeCrc(p.first(kPageDataSize));
+    if (crc != computed) fail("trailer CRC " + hex(crc) + ", computed " + hex(computed), ib);
+
+    const std::uint8_t count = p[0x1E8];
+    const std::uint8_t maxCount = p[0x1E9];
+    const std::uint8_t entrySize = p[0x1EA];
+    const std::uint8_t level = p[0x1EB];
+    if (level > kMaxLevel) fail("cLevel " + std::to_string(level) + " is implausible", ib);
+    if (expectedLevel && level != *expectedLevel)
+      fail("cLevel " + std::to_string(level) + ", expected " + std::to_string(*expectedLevel), ib);
+    const std::uint8_t wantSize = (level == 0 && kind == TreeKind::Nodes) ? 32 : 24;
+    if (entrySize != wantSize)
+      fail("cbEnt " + std::to_string(entrySize) + ", expected " + std::to_string(wantSize), ib);
+    if (maxCount != format::btpage::kEntriesSize / entrySize)
+      fail("cEntMax " + std::to_string(maxCount) + ", expected " +
+               std::to_string(format::btpage::kEntriesSize / entrySize),
+           ib);
+    if (count > maxCount)
+      fail("cEnt " + std::to_string(count) + " exceeds cEntMax " + std::to_string(maxCount), ib);
+    if (count == 0 && (level > 0 || expectedLevel)) fail("page without entries", ib);
+    onPage({ib, bid, kind, level, count});
+
+    std::optional<std::uint64_t> previous;
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto e = p.subspan(i * entrySize, entrySize);
+      const std::uint64_t key = level == 0 ? leafKey(e) : le64(e, 0);
+      const std::uint64_t at = ib + i * entrySize;
+      if (i == 0 && expectedFirstKey && key != *expectedFirstKey)
+        fail("first key " + hex(key) + " differs from the parent's key " + hex(*expectedFirstKey),
+             at);
+      if (previous && key <= *previous)
+        fail("keys not in ascending order at entry " + std::to_string(i), at);
+      previous = key;
+      if (level == 0) {
+        if (lastKey && key <= *lastKey)
+          fail("key " + hex(key) + " not above the previous page's last key " + hex(*lastKey), at);
+        lastKey = key;
+        onLeafEntry(e, at);
+      } else {
+        const std::uint64_t nextKey =
+            (i + 1 < count) ? le64(p, (i + 1) * entrySize) : ~std::uint64_t{0};
+        visit({le64(e, 8), le64(e, 16)}, static_cast<std::uint8_t>(level - 1), key);
+        if (lastKey && i + 1 < count && *lastKey >= nextKey)
+          fail("child page holds keys beyond the next entry's key " + hex(nextKey), at);
+      }
+    }
+  }
+};
+
+}  // namespace
+
+void walkBTree(
+    const RawRead& read, const std::filesystem::path& file, std::uint64_t fileSize, TreeKind kind,
+    Bref root, const std::function<void(const PageVisit&)>& onPage,
+    const std::function<void(std::span<const std::uint8_t>, std::uint64_t)>& onLeafEntry) {
+  Walk walk{read, file.string(), fileSize, kind, onPage, onLeafEntry, std::nullopt};
+  walk.visit(root, std::nullopt, std::nullopt);
+}
+
+}  // namespace mailferry::pst::ndbread
