@@ -21,10 +21,8 @@ std::string hex(std::uint64_t v) {
   return s.str();
 }
 
-using format::kBlockTrailerSize;
 using format::kBlockTypeData;
 using format::kBlockTypeSubnode;
-using format::kMaxBlockSize;
 
 bool isInternal(Bid bid) {
   return format::isInternalBid(bid);
@@ -67,33 +65,8 @@ struct NdbReader::Impl {
   // The block's data bytes as stored (internal blocks) or decoded (external blocks).
   std::vector<std::uint8_t> load(Bid bid) const {
     const BlockEntry& e = entry(bid);
-    const std::size_t onDisk = format::blockDiskSize(e.size);
-    if (e.offset % 64 != 0) fail("block " + hex(bid) + " is not 64-byte aligned", e.offset);
-    if (onDisk > kMaxBlockSize)
-      fail("block " + hex(bid) + " is larger than 8192 bytes (cb " + std::to_string(e.size) + ")",
-           e.offset);
-    std::vector<std::uint8_t> bytes = raw(e.offset, onDisk);
-    const std::span<const std::uint8_t> b(bytes);
-    const std::size_t t = onDisk - kBlockTrailerSize;
-    const std::uint16_t cb = le16(b, t);
-    const std::uint16_t sig = le16(b, t + 2);
-    const std::uint32_t crc = le32(b, t + 4);
-    const Bid trailerBid = le64(b, t + 8);
-    if (cb != e.size)
-      fail("block " + hex(bid) + ": trailer cb " + std::to_string(cb) + " differs from the BBT's " +
-               std::to_string(e.size),
-           e.offset);
-    if (trailerBid != e.bid)
-      fail("block " + hex(bid) + ": trailer bid is " + hex(trailerBid), e.offset);
-    if (sig != format::computeSig(e.offset, e.bid))
-      fail("block " + hex(bid) + ": trailer signature " + hex(sig) + ", computed " +
-               hex(format::computeSig(e.offset, e.bid)),
-           e.offset);
-    const std::uint32_t computed = format::computeCrc(b.first(cb));
-    if (crc != computed)
-      fail("block " + hex(bid) + ": trailer CRC " + hex(crc) + ", computed " + hex(computed),
-           e.offset);
-    bytes.resize(cb);
+    std::vector<std::uint8_t> bytes =
+        readStoredBlock([this](std::uint64_t o, std::size_t n) { return raw(o, n); }, path, e);
     if (!isInternal(e.bid) && header.crypt == static_cast<std::uint8_t>(CryptMethod::Permute))
       format::permuteDecode(bytes);
     return bytes;

@@ -184,4 +184,34 @@ void walkBTree(
   walk.visit(root, std::nullopt, std::nullopt);
 }
 
+std::vector<std::uint8_t> readStoredBlock(const RawRead& read, const std::filesystem::path& file,
+                                          const BlockEntry& e) {
+  const auto fail = [&](const std::string& what) {
+    throw PstError("block " + hex(e.bid) + ": " + what, file.string(),
+                   static_cast<std::int64_t>(e.offset));
+  };
+  const std::uint64_t onDisk = format::blockDiskSize(e.size);
+  if (e.offset % format::kBlockAlign != 0 || e.offset < format::kFirstDataOffset)
+    fail("offset " + hex(e.offset) + " is not a 64-byte aligned position in the data area");
+  if (onDisk > format::kMaxBlockSize)
+    fail("larger than 8192 bytes (cb " + std::to_string(e.size) + ")");
+  std::vector<std::uint8_t> bytes = read(e.offset, onDisk);
+  const std::span<const std::uint8_t> b(bytes);
+  const std::size_t t = onDisk - format::kBlockTrailerSize;
+  const std::uint16_t cb = le16(b, t + format::blocktrailer::kCb);
+  const std::uint16_t sig = le16(b, t + format::blocktrailer::kSig);
+  const std::uint32_t crc = le32(b, t + format::blocktrailer::kCrc);
+  const Bid trailerBid = le64(b, t + format::blocktrailer::kBid);
+  if (cb != e.size)
+    fail("trailer cb " + std::to_string(cb) + " differs from the BBT's " + std::to_string(e.size));
+  if (trailerBid != e.bid) fail("trailer bid is " + hex(trailerBid));
+  if (sig != format::computeSig(e.offset, e.bid))
+    fail("trailer signature " + hex(sig) + ", computed " +
+         hex(format::computeSig(e.offset, e.bid)));
+  const std::uint32_t computed = format::computeCrc(b.first(cb));
+  if (crc != computed) fail("trailer CRC " + hex(crc) + ", computed " + hex(computed));
+  bytes.resize(cb);
+  return bytes;
+}
+
 }  // namespace mailferry::pst::ndbread

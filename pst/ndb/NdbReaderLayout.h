@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "pst/ndb/Ids.h"
+#include "pst/ndb/NdbReader.h"
 
 namespace mailferry::pst::ndbread {
 
@@ -67,5 +67,10 @@ void walkBTree(
     const RawRead& read, const std::filesystem::path& file, std::uint64_t fileSize, TreeKind kind,
     Bref root, const std::function<void(const PageVisit&)>& onPage,
     const std::function<void(std::span<const std::uint8_t>, std::uint64_t)>& onLeafEntry);
+
+// Reads a block as stored (still encoded) and checks its alignment, size and trailer (cb,
+// signature, CRC over the stored bytes, bid) against its BBT entry ([MS-PST] 2.2.2.8.1).
+std::vector<std::uint8_t> readStoredBlock(const RawRead& read, const std::filesystem::path& file,
+                                          const BlockEntry& entry);
 
 }  // namespace mailferry::pst::ndbread

@@ -3,19 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include "tests/pstcheck/TestFiles.h"
 
 namespace mailferry::pst {
 namespace {
 
-std::filesystem::path referenceFile() {
-  const char* dir = std::getenv("MAILFERRY_SOURCE_DIR");
-  return std::filesystem::path(dir ? dir : ".") / ".." / "shared" / "reference" /
-         "outlook-made.pst";
-}
-
 TEST(NdbReader, ReadsEveryNodeAndBlockOfOutlooksFile) {
-  auto reader = NdbReader::open(referenceFile());
+  auto reader = NdbReader::open(testing::referencePst());
   EXPECT_EQ(reader->crypt(), CryptMethod::Permute);
   EXPECT_EQ(reader->fileSize(), 271360u);
   const auto nodes = reader->nodes();
@@ -42,6 +36,53 @@ TEST(NdbReader, ReadsEveryNodeAndBlockOfOutlooksFile) {
   EXPECT_GT(subnodes, 0u);
   EXPECT_FALSE(reader->node(0x12345).has_value());
   EXPECT_FALSE(reader->block(0xFFFFFFF0).has_value());
+}
+
+// Damaged input never passes silently: each fault is reported with the offset it concerns.
+TEST(NdbReader, RejectsDamagedFilesNamingTheOffset) {
+  testing::TempDir dir;
+  const auto original = testing::readFile(testing::referencePst());
+  const auto expectError = [&](std::vector<std::uint8_t> bytes, std::int64_t offset) {
+    const auto path = dir.path() / "damaged.pst";
+    testing::writeFile(path, bytes);
+    try {
+      auto reader = NdbReader::open(path);
+      for (const auto& n : reader->nodes()) reader->readData(n.data);
+      ADD_FAILURE() << "no error for a fault at " << offset;
+    } catch (const PstError& e) {
+      EXPECT_EQ(e.offset(), offset) << e.what();
+      EXPECT_EQ(e.file(), path.string());
+    }
+  };
+
+  auto notPst = original;
+  notPst[0] = 'X';
+  expectError(notPst, 0);
+
+  expectError(std::vector<std::uint8_t>(original.begin(), original.begin() + 100), 0);
+
+  auto ansi = original;
+  ansi[0x0A] = 14;
+  expectError(ansi, 0x0A);
+
+  auto header = original;
+  header[0x100] ^= 0x01;  // inside both CRC ranges: the partial CRC is checked first
+  expectError(header, 0x04);
+
+  auto fullOnly = original;
+  fullOnly[0x204] ^= 0x04;  // bidNextB: only in the full CRC's range
+  expectError(fullOnly, 0x20C);
+
+  auto nbtRoot = original;
+  nbtRoot[0x17C00 + 3] ^= 0x40;
+  expectError(nbtRoot, 0x17C00);
+
+  auto reader = NdbReader::open(testing::referencePst());
+  const auto store = reader->block(reader->node(0x21)->data);
+  ASSERT_TRUE(store.has_value());
+  auto block = original;
+  block[store->offset + 5] ^= 0x10;
+  expectError(block, static_cast<std::int64_t>(store->offset));
 }
 
 }  // namespace

@@ -1,0 +1,56 @@
+// State shared by the checker's passes: the open file, its header, where each node and block
+// entry lies (so that a violation can name an offset), and what the passes found.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "pst/ndb/NdbReader.h"
+#include "pst/ndb/NdbReaderLayout.h"
+#include "tools/pstcheck/PstChecker.h"
+
+namespace mailferry::pstcheck {
+
+using pst::Bid;
+using pst::Nid;
+using pst::PstError;
+
+inline std::string hex(std::uint64_t v) {
+  std::ostringstream s;
+  s << "0x" << std::hex << std::uppercase << v;
+  return s.str();
+}
+
+struct CheckContext {
+  std::filesystem::path path;
+  std::unique_ptr<pst::NdbReader> ndb;
+  pst::ndbread::Header header;
+  CheckLog log;
+  CheckSummary summary;
+  std::map<Nid, std::uint64_t> nbtEntryOffset;  // file offset of each node's NBT entry
+  std::map<Bid, std::uint64_t> bbtEntryOffset;  // file offset of each block's BBT entry
+
+  [[noreturn]] void fail(const std::string& what, std::uint64_t offset) const {
+    throw PstError(what, path.string(), static_cast<std::int64_t>(offset));
+  }
+  void note(const std::string& line) const {
+    if (log) log(line);
+  }
+  // Where to point at a node: its NBT entry.
+  std::uint64_t nodeOffset(Nid nid) const {
+    auto it = nbtEntryOffset.find(nid);
+    return it == nbtEntryOffset.end() ? 0 : it->second;
+  }
+  std::uint64_t blockOffset(Bid bid) const {
+    auto b = ndb->block(bid);
+    return b ? b->offset : 0;
+  }
+};
+
+void checkNodeDatabase(CheckContext& c);
+void checkHeapsAndTables(CheckContext& c);
+void checkMessaging(CheckContext& c);
+
+}  // namespace mailferry::pstcheck

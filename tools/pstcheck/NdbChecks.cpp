@@ -1,0 +1,351 @@
+// Checks of the node database ([MS-PST] 2.2): header fields against the file, every page's
+// and block's trailer, B-tree order and levels, block references and reference counts, and
+// the allocation maps against what the file really uses.
+#include <algorithm>
+#include <set>
+#include <vector>
+
+#include "pst/ndb/Format.h"
+#include "tools/pstcheck/CheckContext.h"
+
+namespace mailferry::pstcheck {
+
+namespace {
+
+namespace fmt = pst::format;
+using pst::ndbread::le16;
+using pst::ndbread::le32;
+using pst::ndbread::le64;
+
+// One bit per 64-byte slot of the whole file from the first AMap on, MSB-first like an AMap.
+class SlotMap {
+ public:
+  explicit SlotMap(std::uint64_t fileSize)
+      : bits_((fileSize - fmt::kFirstAMapOffset) / fmt::kSlotSize, false),
+        owner_(bits_.size(), 0) {}
+
+  // Marks [offset, offset + size) as used by `what`, failing on an overlap.
+  void use(const CheckContext& c, std::uint64_t offset, std::uint64_t size,
+           const std::string& what) {
+    const std::uint64_t first = (offset - fmt::kFirstAMapOffset) / fmt::kSlotSize;
+    const std::uint64_t count = (size + fmt::kSlotSize - 1) / fmt::kSlotSize;
+    for (std::uint64_t s = first; s < first + count; ++s) {
+      if (bits_[s])
+        c.fail(what + " at " + hex(offset) + " overlaps another page or block at " +
+                   hex(fmt::kFirstAMapOffset + owner_[s] * fmt::kSlotSize),
+               offset);
+      bits_[s] = true;
+      owner_[s] = first;
+    }
+  }
+  bool used(std::uint64_t slot) const { return bits_[slot]; }
+
+ private:
+  std::vector<bool> bits_;
+  std::vector<std::uint64_t> owner_;
+};
+
+bool bitSet(std::span<const std::uint8_t> bytes, std::uint64_t bit) {
+  return (bytes[bit / 8] & (0x80 >> (bit % 8))) != 0;
+}
+
+std::size_t zeroBits(std::span<const std::uint8_t> bytes) {
+  std::size_t zeros = 0;
+  for (std::uint8_t b : bytes) zeros += 8 - static_cast<std::size_t>(__builtin_popcount(b));
+  return zeros;
+}
+
+// A map page's trailer: its type, a zero signature, the CRC, and its own offset as bid.
+std::vector<std::uint8_t> readMapPage(const CheckContext& c, std::uint64_t offset,
+                                      fmt::PageType type, const char* name) {
+  const auto page = c.ndb->readRaw(offset, fmt::kPageSize);
+  const std::span<const std::uint8_t> p(page);
+  const auto want = static_cast<std::uint8_t>(type);
+  if (p[fmt::pagetrailer::kPtype] != want || p[fmt::pagetrailer::kPtypeRepeat] != want)
+    c.fail(std::string(name) + " page: page type " + hex(p[fmt::pagetrailer::kPtype]) +
+               ", expected " + hex(want),
+           offset);
+  if (le16(p, fmt::pagetrailer::kSig) != 0)
+    c.fail(std::string(name) + " page: signature must be 0, is " +
+               hex(le16(p, fmt::pagetrailer::kSig)),
+           offset);
+  const std::uint32_t crc = fmt::computeCrc(p.first(fmt::kPageDataSize));
+  if (le32(p, fmt::pagetrailer::kCrc) != crc)
+    c.fail(std::string(name) + " page: trailer CRC " + hex(le32(p, fmt::pagetrailer::kCrc)) +
+               ", computed " + hex(crc),
+           offset);
+  if (le64(p, fmt::pagetrailer::kBid) != offset)
+    c.fail(std::string(name) + " page: trailer bid " + hex(le64(p, fmt::pagetrailer::kBid)) +
+               " is not the page's own offset",
+           offset);
+  return page;
+}
+
+struct Tree {
+  std::vector<pst::ndbread::PageVisit> pages;
+};
+
+void checkHeaderFields(CheckContext& c) {
+  const auto& h = c.header;
+  const std::uint64_t size = c.ndb->fileSize();
+  if (h.fileEof != size)
+    c.fail("header ibFileEof " + hex(h.fileEof) + " differs from the file size " + hex(size),
+           fmt::header::kFileEof);
+  if (size < fmt::fileSizeFor(1) || (size - fmt::kFirstAMapOffset) % fmt::kAMapInterval != 0)
+    c.fail("file size " + hex(size) + " does not end on an AMap interval boundary",
+           fmt::header::kFileEof);
+  const std::uint64_t intervals = (size - fmt::kFirstAMapOffset) / fmt::kAMapInterval;
+  if (h.amapLast != fmt::amapOffset(intervals - 1))
+    c.fail("header ibAMapLast " + hex(h.amapLast) + ", expected " +
+               hex(fmt::amapOffset(intervals - 1)),
+           fmt::header::kAMapLast);
+  if (h.amapValid != fmt::header::kAMapValid2)
+    c.fail("header fAMapValid is " + hex(h.amapValid) + ", expected 0x02 (VALID_AMAP2)",
+           fmt::header::kAMapValid);
+  c.note("header: ibFileEof = file size on an interval boundary, ibAMapLast, fAMapValid");
+}
+
+}  // namespace
+
+void checkNodeDatabase(CheckContext& c) {
+  const auto raw = c.ndb->readRaw(0, fmt::kHeaderSize);
+  c.header = pst::ndbread::parseHeader(raw, c.path);
+  checkHeaderFields(c);
+  const std::uint64_t size = c.ndb->fileSize();
+  const auto& h = c.header;
+
+  // B-trees again, this time keeping every page and where each entry lies.
+  const pst::ndbread::RawRead read = [&c](std::uint64_t o, std::size_t n) {
+    return c.ndb->readRaw(o, n);
+  };
+  std::vector<pst::ndbread::PageVisit> pages;
+  const auto onPage = [&pages](const pst::ndbread::PageVisit& p) { pages.push_back(p); };
+  pst::ndbread::walkBTree(read, c.path, size, pst::ndbread::TreeKind::Blocks, h.bbt, onPage,
+                          [&c](std::span<const std::uint8_t> e, std::uint64_t at) {
+                            c.bbtEntryOffset[le64(e, 0) & ~Bid{1}] = at;
+                          });
+  pst::ndbread::walkBTree(read, c.path, size, pst::ndbread::TreeKind::Nodes, h.nbt, onPage,
+                          [&c](std::span<const std::uint8_t> e, std::uint64_t at) {
+                            c.nbtEntryOffset[le32(e, 0)] = at;
+                          });
+  c.summary.pages = pages.size();
+  c.note("NBT and BBT: " + std::to_string(pages.size()) +
+         " pages with valid type, signature, CRC, bid, cbEnt, cEntMax, cLevel; keys ascending "
+         "within and across pages; intermediate keys equal to their child's first key");
+
+  const auto nodes = c.ndb->nodes();
+  const auto blocks = c.ndb->blocks();
+  c.summary.nodes = nodes.size();
+  c.summary.blocks = blocks.size();
+
+  // Page and block BIDs against the header's counters.
+  for (const auto& p : pages)
+    if (p.bid >= h.bidNextP)
+      c.fail("page bid " + hex(p.bid) + " is not below the header's bidNextP " + hex(h.bidNextP),
+             p.offset);
+  for (const auto& b : blocks)
+    if (b.bid >= h.bidNextB)
+      c.fail("block bid " + hex(b.bid) + " is not below the header's bidNextB " + hex(h.bidNextB),
+             c.bbtEntryOffset[b.bid]);
+  c.note("bidNextP above every page BID, bidNextB above every block BID");
+
+  // Every block's trailer, and the references between blocks.
+  std::map<Bid, std::uint32_t> refs;
+  std::map<Bid, std::vector<std::uint8_t>> internal;
+  for (const auto& b : blocks) {
+    auto bytes = pst::ndbread::readStoredBlock(read, c.path, b);
+    if (fmt::isInternalBid(b.bid)) internal.emplace(b.bid, std::move(bytes));
+  }
+  c.note("blocks: " + std::to_string(blocks.size()) +
+         " trailers (cb, signature, CRC over the stored bytes, bid), 64-byte alignment, size");
+
+  const auto reference = [&](Bid bid, std::uint64_t from, const std::string& what) {
+    if (bid == 0) return;
+    if (!c.ndb->block(bid))
+      c.fail(what + " refers to block " + hex(bid) + ", which is not in the BBT", from);
+    ++refs[fmt::bidKey(bid)];
+  };
+  for (const auto& n : nodes) {
+    const std::uint64_t at = c.nodeOffset(n.nid);
+    reference(n.data, at, "node " + hex(n.nid) + " bidData");
+    reference(n.sub, at, "node " + hex(n.nid) + " bidSub");
+    if (n.data != 0 && c.ndb->block(n.data) && fmt::isInternalBid(n.data) &&
+        internal[fmt::bidKey(n.data)].at(0) != fmt::kBlockTypeData)
+      c.fail("node " + hex(n.nid) + " bidData " + hex(n.data) + " is not a data tree", at);
+    if (n.sub != 0 && !fmt::isInternalBid(n.sub))
+      c.fail("node " + hex(n.nid) + " bidSub " + hex(n.sub) + " is not a subnode block", at);
+  }
+  for (const auto& [bid, bytes] : internal) {
+    const std::uint64_t at = c.blockOffset(bid);
+    if (bytes.size() < fmt::kInternalBlockHeader)
+      c.fail("internal block " + hex(bid) + " shorter than its header", at);
+    const std::uint16_t count = le16(bytes, 2);
+    const bool data = bytes[0] == fmt::kBlockTypeData;
+    const bool sub = bytes[0] == fmt::kBlockTypeSubnode;
+    if (!data && !sub) c.fail("internal block " + hex(bid) + " has btype " + hex(bytes[0]), at);
+    const std::size_t entrySize = data ? 8 : (bytes[1] == 0 ? 24 : 16);
+    if (fmt::kInternalBlockHeader + count * entrySize > bytes.size())
+      c.fail("internal block " + hex(bid) + ": " + std::to_string(count) +
+                 " entries do not fit its " + std::to_string(bytes.size()) + " bytes",
+             at);
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::size_t e = fmt::kInternalBlockHeader + i * entrySize;
+      const std::string what = "block " + hex(bid) + " entry " + std::to_string(i);
+      if (data) {
+        reference(le64(bytes, e), at, what);
+      } else if (bytes[1] == 0) {
+        reference(le64(bytes, e + 8), at, what + " bidData");
+        reference(le64(bytes, e + 16), at, what + " bidSub");
+      } else {
+        reference(le64(bytes, e + 8), at, what);
+      }
+    }
+  }
+  // Outlook's own file holds one block that nothing refers to, left with cRef 1 after its last
+  // user went away; such a block is harmless, a second one would point at a leak.
+  std::size_t orphans = 0;
+  for (const auto& b : blocks) {
+    const std::uint32_t users = refs.count(b.bid) ? refs[b.bid] : 0;
+    if (users == 0 && b.refCount == 1 && ++orphans == 1) continue;
+    if (b.refCount != users + 1)
+      c.fail("block " + hex(b.bid) + " has cRef " + std::to_string(b.refCount) + " but " +
+                 std::to_string(users) + " references (expected cRef " + std::to_string(users + 1) +
+                 ")",
+             c.bbtEntryOffset[b.bid]);
+  }
+  c.note("references: every referenced block present, cRef = 1 + references (" +
+         std::to_string(orphans) + " orphan block with cRef 1 tolerated)");
+
+  // Every data tree and subnode tree, read and checked through the reader.
+  std::function<void(const std::vector<pst::SubnodeEntry>&, Nid)> walkSubnodes;
+  walkSubnodes = [&](const std::vector<pst::SubnodeEntry>& entries, Nid owner) {
+    for (const auto& s : entries) {
+      if (s.data == 0)
+        c.fail("subnode " + hex(s.nid) + " of node " + hex(owner) + " has no data",
+               c.nodeOffset(owner));
+      c.ndb->readLeaves(s.data);
+      walkSubnodes(c.ndb->readSubnodes(s.sub), owner);
+    }
+  };
+  std::vector<std::pair<Nid, Nid>> usedNids;  // (nid, owning top-level node)
+  for (const auto& n : nodes) {
+    usedNids.push_back({n.nid, n.nid});
+    c.ndb->readLeaves(n.data);
+    const auto subs = c.ndb->readSubnodes(n.sub);
+    std::function<void(const std::vector<pst::SubnodeEntry>&)> collect =
+        [&](const std::vector<pst::SubnodeEntry>& entries) {
+          for (const auto& s : entries) {
+            usedNids.push_back({s.nid, n.nid});
+            collect(c.ndb->readSubnodes(s.sub));
+          }
+        };
+    collect(subs);
+    walkSubnodes(subs, n.nid);
+  }
+  c.note(
+      "data trees (XBLOCK/XXBLOCK levels and lcbTotal) and subnode trees (SLBLOCK/SIBLOCK "
+      "levels and order) of every node");
+
+  // Node id counters: each at least every index in use for its type.
+  for (const auto& [nid, owner] : usedNids) {
+    const auto type = static_cast<std::size_t>(nid & 0x1F);
+    if (pst::nidIndex(nid) > h.rgnid[type])
+      c.fail("node id " + hex(nid) + " (of node " + hex(owner) + ") has index " +
+                 hex(pst::nidIndex(nid)) + " above the header's rgnid[" + hex(type) + "] " +
+                 hex(h.rgnid[type]),
+             fmt::header::kRgnid + 4 * type);
+  }
+  c.note("rgnid[] at least every node index in use (" + std::to_string(usedNids.size()) +
+         " node and subnode ids)");
+
+  // Allocation maps at their fixed places, against everything the file uses.
+  const std::uint64_t intervals = (size - fmt::kFirstAMapOffset) / fmt::kAMapInterval;
+  SlotMap used(size);
+  for (std::uint64_t k = 0; k < intervals; ++k) {
+    used.use(c, fmt::amapOffset(k), fmt::kPageSize, "AMap page");
+    if (fmt::hasPMap(k)) used.use(c, fmt::pmapOffset(k), fmt::kPageSize, "PMap page");
+    if (fmt::hasFMap(k) || fmt::hasFPMap(k))
+      used.use(c, fmt::fmapOffset(k), fmt::kPageSize, fmt::hasFMap(k) ? "FMap page" : "FPMap page");
+  }
+  for (const auto& p : pages) used.use(c, p.offset, fmt::kPageSize, "B-tree page");
+  for (const auto& b : blocks) {
+    const std::uint64_t disk = fmt::blockDiskSize(b.size);
+    const std::uint64_t k = fmt::intervalOf(b.offset);
+    if (b.offset + disk > size || fmt::intervalOf(b.offset + disk - 1) != k ||
+        b.offset < fmt::mapPagesEnd(k))
+      c.fail("block " + hex(b.bid) + " at " + hex(b.offset) + " crosses an allocation map slot",
+             b.offset);
+    used.use(c, b.offset, disk, "block " + hex(b.bid));
+  }
+  // DList page, outside the mapped area.
+  {
+    const auto page = c.ndb->readRaw(fmt::kDListOffset, fmt::kPageSize);
+    const std::span<const std::uint8_t> p(page);
+    const Bid bid = le64(p, fmt::pagetrailer::kBid);
+    if (p[fmt::pagetrailer::kPtype] != static_cast<std::uint8_t>(fmt::PageType::DList) ||
+        p[fmt::pagetrailer::kPtypeRepeat] != p[fmt::pagetrailer::kPtype] ||
+        le16(p, fmt::pagetrailer::kSig) != fmt::computeSig(fmt::kDListOffset, bid) ||
+        le32(p, fmt::pagetrailer::kCrc) != fmt::computeCrc(p.first(fmt::kPageDataSize)))
+      c.fail("density list page: bad trailer (type, signature or CRC)", fmt::kDListOffset);
+    if (p[fmt::dlist::kCEnt] > fmt::dlist::kMaxEntries)
+      c.fail("density list page: cEntDList above 119", fmt::kDListOffset + fmt::dlist::kCEnt);
+  }
+
+  std::uint64_t amapZeros = 0;
+  std::uint64_t pmapZeros = 0;
+  std::vector<std::uint8_t> pmap;  // the PMap covering the current group of 8 intervals
+  std::uint64_t pmapBase = 0;
+  std::uint64_t reserved = 0;
+  for (std::uint64_t k = 0; k < intervals; ++k) {
+    if (fmt::hasPMap(k)) {
+      pmap = readMapPage(c, fmt::pmapOffset(k), fmt::PageType::PMap, "PMap");
+      pmap.resize(fmt::kPageDataSize);
+      pmapBase = fmt::intervalStart(k);
+      // Only the part of the PMap that covers existing intervals counts as free.
+      const std::uint64_t covered = std::min<std::uint64_t>(intervals - k, fmt::kPMapEvery);
+      pmapZeros += zeroBits(std::span<const std::uint8_t>(pmap).first(covered * fmt::kAMapInterval /
+                                                                      fmt::kPageSize / 8));
+    }
+    if (fmt::hasFMap(k)) readMapPage(c, fmt::fmapOffset(k), fmt::PageType::FMap, "FMap");
+    if (fmt::hasFPMap(k)) readMapPage(c, fmt::fmapOffset(k), fmt::PageType::FPMap, "FPMap");
+    const std::uint64_t amapAt = fmt::amapOffset(k);
+    auto amap = readMapPage(c, amapAt, fmt::PageType::AMap, "AMap");
+    const std::span<const std::uint8_t> bits =
+        std::span<const std::uint8_t>(amap).first(fmt::kPageDataSize);
+    amapZeros += zeroBits(bits);
+    for (std::uint64_t s = 0; s < fmt::kSlotsPerInterval; ++s) {
+      const std::uint64_t slot = k * fmt::kSlotsPerInterval + s;
+      const std::uint64_t slotOffset = amapAt + s * fmt::kSlotSize;
+      const bool allocated = bitSet(bits, s);
+      if (used.used(slot) && !allocated)
+        c.fail("AMap bit for slot " + hex(slotOffset) +
+                   " is clear, but a page or block uses that slot",
+               amapAt + s / 8);
+      if (!used.used(slot) && allocated) {
+        // A page reserved for later page allocation: allocated in the AMap, 0 in the PMap.
+        const std::uint64_t page = (slotOffset - pmapBase) / fmt::kPageSize;
+        if (pmap.empty() || bitSet(pmap, page))
+          c.fail("AMap bit for slot " + hex(slotOffset) +
+                     " is set, but no page or block uses that slot",
+                 amapAt + s / 8);
+        ++reserved;
+      }
+    }
+  }
+  if (h.amapFree != amapZeros * fmt::kSlotSize)
+    c.fail("header cbAMapFree " + hex(h.amapFree) + ", the AMaps have " +
+               std::to_string(amapZeros) + " free slots (" + hex(amapZeros * fmt::kSlotSize) + ")",
+           fmt::header::kAMapFree);
+  if (h.pmapFree != pmapZeros * fmt::kPageSize)
+    c.fail("header cbPMapFree " + hex(h.pmapFree) + ", the PMaps have " +
+               std::to_string(pmapZeros) + " free pages (" + hex(pmapZeros * fmt::kPageSize) + ")",
+           fmt::header::kPMapFree);
+  c.note("allocation maps: " + std::to_string(intervals) +
+         " AMap(s) and their PMap/FMap/FPMap pages at their fixed places with valid trailers; "
+         "every used slot allocated, no block crossing a map slot, no overlap; " +
+         std::to_string(reserved) +
+         " extra allocated slots all reserved through a PMap 0-bit; "
+         "cbAMapFree and cbPMapFree match the maps; density list trailer");
+}
+
+}  // namespace mailferry::pstcheck
