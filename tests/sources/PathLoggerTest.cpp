@@ -1,0 +1,288 @@
+// The folder search: breadth-first order, the four keyed lists, Count, and its errors.
+#include <dirent.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "sources/PathSeparator.h"
+#include "sources/SourceList.h"
+#include "sources/pathLogger.h"
+#include "tests/sources/MemoryWindow.h"
+#include "tests/sources/RecordingDialogs.h"
+#include "tests/sources/TempTree.h"
+
+namespace mailferry::sources {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using testing::MemoryWindow;
+using testing::RecordingDialogs;
+using testing::TempTree;
+
+template <typename List>
+auto values(const List& list) {
+  std::vector<std::decay_t<decltype(*list.begin())>> out;
+  for (const auto& value : list) out.push_back(value);
+  return out;
+}
+
+template <typename List>
+std::vector<std::string> keys(const List& list) {
+  std::vector<std::string> out;
+  for (std::size_t i = 1; i <= list.count(); ++i) out.push_back(list.key(i));
+  return out;
+}
+
+std::string withSeparator(const std::string& path) {
+  return path + kPathSeparator;
+}
+
+TEST(PathLoggerTest, WalksLevelByLevelAndKeysEveryList) {
+  TempTree tree;
+  tree.file("A/x");
+  tree.file("A/B/y");
+  tree.file("A/B/D/w");
+  tree.file("A/C/z");
+  RecordingDialogs dialogs;
+  int yields = 0;
+
+  pathLogger logger([&yields] { ++yields; });
+  logger.PathLogInit();
+  logger.fullFileNamesOnly(false);
+  logger.LogPath(tree.path("A"));
+
+  EXPECT_THAT(values(*logger.pathNames()),
+              ElementsAre(withSeparator(tree.path("A")), withSeparator(tree.path("A/B")),
+                          withSeparator(tree.path("A/C")), withSeparator(tree.path("A/B/D"))));
+  EXPECT_THAT(keys(*logger.pathNames()), ElementsAre("K0", "K2", "K3", "K4"));
+  EXPECT_THAT(
+      values(*logger.fullFileNames()),
+      ElementsAre(tree.path("A/x"), tree.path("A/B/y"), tree.path("A/C/z"), tree.path("A/B/D/w")));
+  EXPECT_THAT(values(*logger.fileNames()), ElementsAre("x", "y", "z", "w"));
+  EXPECT_THAT(values(*logger.pathPointers()), ElementsAre(1, 2, 3, 4));
+  for (const auto* list : {logger.fileNames().get(), logger.fullFileNames().get()}) {
+    EXPECT_THAT(keys(*list), ElementsAre("K1", "K2", "K3", "K4"));
+  }
+  EXPECT_THAT(keys(*logger.pathPointers()), ElementsAre("K1", "K2", "K3", "K4"));
+  // The folder at each file's pointer, followed by its name, is its full name.
+  for (std::size_t n = 1; n <= 4; ++n) {
+    const auto folder =
+        logger.pathNames()->item(static_cast<std::size_t>(logger.pathPointers()->item(n)));
+    EXPECT_EQ(folder + logger.fileNames()->item(n), logger.fullFileNames()->item(n));
+  }
+  EXPECT_EQ(logger.Count(), 5);
+  EXPECT_EQ(yields, 3 + 4);  // after each queued subfolder and each recorded file
+  EXPECT_THAT(dialogs.messages, IsEmpty());
+}
+
+TEST(PathLoggerTest, FullNamesOnlyModeFillsNoOtherFileList) {
+  TempTree tree;
+  tree.file("S/a.eml");
+  tree.file("S/sub/b.eml");
+  pathLogger logger;
+  logger.PathLogInit();
+  EXPECT_TRUE(logger.fullFileNamesOnly());
+  logger.LogPath(tree.path("S"));
+  EXPECT_THAT(values(*logger.fullFileNames()),
+              ElementsAre(tree.path("S/a.eml"), tree.path("S/sub/b.eml")));
+  EXPECT_TRUE(logger.fileNames()->empty());
+  EXPECT_TRUE(logger.pathPointers()->empty());
+  EXPECT_EQ(logger.Count(), 3);
+}
+
+TEST(PathLoggerTest, FreshObjectAndPathLogInit) {
+  TempTree tree;
+  tree.file("S/a");
+  pathLogger logger;
+  EXPECT_FALSE(logger.fullFileNamesOnly());
+  EXPECT_EQ(logger.Count(), 0);
+  EXPECT_TRUE(logger.pathNames()->empty());  // created empty on first access
+
+  logger.PathLogInit();
+  logger.LogPath(tree.path("S"));
+  ASSERT_EQ(logger.fullFileNames()->count(), 1u);
+  logger.fullFileNamesOnly(false);
+  logger.PathLogInit();  // drops the lists and sets the mode again
+  EXPECT_TRUE(logger.fullFileNamesOnly());
+  EXPECT_TRUE(logger.fullFileNames()->empty());
+  EXPECT_TRUE(logger.pathNames()->empty());
+}
+
+TEST(PathLoggerTest, TakenListOutlivesTerminateAndTheObject) {
+  TempTree tree;
+  tree.file("S/a");
+  tree.file("S/b");
+  std::shared_ptr<pathLogger::StringList> taken;
+  {
+    pathLogger logger;
+    logger.PathLogInit();
+    logger.LogPath(tree.path("S"));
+    taken = logger.fullFileNames();
+    logger.Terminate();
+    EXPECT_TRUE(logger.fullFileNames()->empty());  // the object's own hold is gone
+  }
+  EXPECT_THAT(values(*taken), ElementsAre(tree.path("S/a"), tree.path("S/b")));
+}
+
+TEST(PathLoggerTest, MissingStartFolderRecordsNothing) {
+  TempTree tree;
+  tree.file("file.eml");
+  RecordingDialogs dialogs;
+  for (const std::string& start : {tree.path("missing"), tree.path("file.eml"), std::string()}) {
+    pathLogger logger;
+    logger.PathLogInit();
+    logger.LogPath(start);
+    EXPECT_EQ(logger.Count(), 0) << start;
+    EXPECT_TRUE(logger.pathNames()->empty()) << start;
+    EXPECT_TRUE(logger.fullFileNames()->empty()) << start;
+  }
+  EXPECT_THAT(dialogs.messages, IsEmpty());
+}
+
+TEST(PathLoggerTest, EmptyFolderQueuesOnlyItself) {
+  TempTree tree;
+  tree.folder("E");
+  pathLogger logger;
+  logger.PathLogInit();
+  logger.LogPath(tree.path("E"));
+  EXPECT_THAT(values(*logger.pathNames()), ElementsAre(withSeparator(tree.path("E"))));
+  EXPECT_TRUE(logger.fullFileNames()->empty());
+  EXPECT_EQ(logger.Count(), 1);
+}
+
+TEST(PathLoggerTest, StartPathGetsExactlyOneSeparator) {
+  TempTree tree;
+  tree.file("S/sub/a");
+  for (const std::string& start : {tree.path("S"), withSeparator(tree.path("S"))}) {
+    pathLogger logger;
+    logger.PathLogInit();
+    logger.LogPath(start);
+    EXPECT_THAT(values(*logger.pathNames()),
+                ElementsAre(withSeparator(tree.path("S")), withSeparator(tree.path("S/sub"))))
+        << start;
+    EXPECT_THAT(values(*logger.fullFileNames()), ElementsAre(tree.path("S/sub/a"))) << start;
+  }
+}
+
+TEST(PathLoggerTest, HiddenFilesAndFoldersAreRecorded) {
+  TempTree tree;
+  tree.file("S/.hidden.eml");
+  tree.file("S/.store/m.eml");
+  pathLogger logger;
+  logger.PathLogInit();
+  logger.LogPath(tree.path("S"));
+  EXPECT_THAT(values(*logger.fullFileNames()),
+              ElementsAre(tree.path("S/.hidden.eml"), tree.path("S/.store/m.eml")));
+}
+
+TEST(PathLoggerTest, LinksAreFollowedButALoopEnds) {
+  TempTree tree;
+  tree.file("S/a.eml");
+  tree.file("Other/o.eml");
+  std::filesystem::create_directory_symlink(tree.path("S"), tree.path("S/again"));
+  std::filesystem::create_directory_symlink(tree.path("Other"), tree.path("S/other"));
+  std::filesystem::create_symlink(tree.path("Other/o.eml"), tree.path("S/link.eml"));
+  std::filesystem::create_symlink(tree.path("nowhere"), tree.path("S/dangling.eml"));
+  pathLogger logger;
+  logger.PathLogInit();
+  logger.LogPath(tree.path("S"));
+  EXPECT_THAT(
+      values(*logger.fullFileNames()),
+      ElementsAre(tree.path("S/a.eml"), tree.path("S/link.eml"), tree.path("S/other/o.eml")));
+}
+
+// Runs a search of start in a child process as a user that cannot open refused, and returns
+// what it recorded and showed, one item per line; "skip" when the folder stays readable.
+std::string searchAsUnprivilegedUser(const std::string& start, const std::string& refused) {
+  int fds[2];
+  if (pipe(fds) != 0) return "pipe failed";
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    std::ostringstream out;
+    if (geteuid() == 0) {
+      constexpr uid_t kNobody = 65534;
+      if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) {
+        out << "skip: cannot drop privileges\n";
+      }
+    }
+    if (DIR* dir = opendir(refused.c_str())) {
+      closedir(dir);
+      out << "skip: the refused folder stays readable\n";
+    }
+    if (out.str().empty()) {
+      RecordingDialogs dialogs;
+      pathLogger logger;
+      logger.PathLogInit();
+      logger.LogPath(start);
+      out << "count " << logger.Count() << '\n';
+      for (const auto& folder : *logger.pathNames()) out << "folder " << folder << '\n';
+      for (const auto& file : *logger.fullFileNames()) out << "file " << file << '\n';
+      for (const auto& m : dialogs.messages) {
+        out << "message " << m.text << '|' << m.title << '|' << static_cast<int>(m.icon) << '\n';
+      }
+      // The folder command goes on with the partial list.
+      MemoryWindow window(WindowKind::Email);
+      dialogs.browseAnswers.push_back(start);
+      CmdAddFolder_Click(window);
+      for (const auto& path : window.listed()) out << "listed " << path << '\n';
+      out << "convert " << window.convertEnabled() << '\n';
+      for (std::size_t i = 1; i < dialogs.messages.size(); ++i) {
+        out << "then " << dialogs.messages[i].text << '\n';
+      }
+    }
+    const std::string text = out.str();
+    const ssize_t written = write(fds[1], text.data(), text.size());
+    _exit(written == static_cast<ssize_t>(text.size()) ? 0 : 1);
+  }
+  close(fds[1]);
+  std::string result;
+  char buffer[4096];
+  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) result.append(buffer, n);
+  close(fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return result;
+}
+
+TEST(PathLoggerTest, RefusedFolderEndsTheSearchWithOneMessage) {
+  TempTree tree;
+  tree.file("S/a.eml");
+  tree.file("S/B/b.eml");
+  tree.file("S/R/r.eml");
+  tree.file("S/Z/z.eml");
+  std::filesystem::permissions(tree.path("S/R"), std::filesystem::perms::none);
+
+  const std::string result = searchAsUnprivilegedUser(tree.path("S"), tree.path("S/R"));
+  if (result.starts_with("skip")) GTEST_SKIP() << result;
+
+  const std::string sep(1, kPathSeparator);
+  std::ostringstream expected;
+  expected << "count 3\n";
+  for (const char* folder : {"S", "S/B", "S/R", "S/Z"}) {
+    expected << "folder " << tree.path(folder) << sep << '\n';
+  }
+  expected << "file " << tree.path("S/a.eml") << '\n'
+           << "file " << tree.path("S/B/b.eml") << '\n'
+           << "message Please Select Correct Store Folder.|Kestrolin Mailferry|"
+           << static_cast<int>(MessageIcon::Information) << '\n'
+           << "listed " << tree.path("S/a.eml") << '\n'
+           << "listed " << tree.path("S/B/b.eml") << '\n'
+           << "convert 1\n"
+           << "then Please Select Correct Store Folder.\n"
+           << "then 2 Email Messages Found.\n";
+  EXPECT_EQ(result, expected.str());
+}
+
+}  // namespace
+}  // namespace mailferry::sources
