@@ -1,0 +1,51 @@
+// The state behind NodeDatabase, shared with DataTreeWriter: the file, its space, the two
+// B-trees, the id counters and the block reference counting.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "pst/ndb/AllocationMap.h"
+#include "pst/ndb/BTreeRecords.h"
+#include "pst/ndb/NodeDatabase.h"
+#include "pst/ndb/OutputFile.h"
+#include "pst/ndb/PageTree.h"
+
+namespace mailferry::pst {
+
+struct NodeDatabase::Impl {
+  Impl(const std::filesystem::path& path, CryptMethod crypt);
+
+  // Appends one block; `encode` for external data blocks only. The block holds no reference.
+  Bid appendBlock(std::span<const std::uint8_t> data, bool internal, std::uint64_t treeSize);
+  // An XBLOCK (level 1) or XXBLOCK (level 2) taking a reference on each child.
+  Bid writeXBlock(std::uint8_t level, std::span<const Bid> children);
+
+  const BbtRecord& block(Bid bid) const;
+  void addRef(Bid bid);
+  void release(Bid bid);
+  void freeBlock(Bid bid);
+
+  void writeTrees(PageRef& nbtRoot, PageRef& bbtRoot);
+  void writeMaps();
+  void writeHeader(const PageRef& nbtRoot, const PageRef& bbtRoot);
+  void commit();
+
+  OutputFile file;
+  CryptMethod crypt;
+  AllocationMap space;
+  PageTree<BbtRecord, Bid, format::btpage::kMaxEntries24> bbt;
+  PageTree<NbtRecord, Nid, format::btpage::kMaxEntries32> nbt;
+  std::array<std::uint32_t, format::header::kNidCounters> rgnid{};
+  Bid nextBid = format::kBidStep;  // external blocks take it, internal ones it | 2
+  std::uint64_t nextPageBid = 1;   // odd values only, so that no page BID is a block BID
+  std::uint32_t unique = 0;
+  std::vector<Bid> unreferenced;  // written since the last commit, maybe never referenced
+  std::uint64_t cursorAtCommit = 0;
+  std::uint64_t intervalsCommitted = 0;  // intervals whose PMap/FPMap are on disk
+  bool failed = false;
+};
+
+}  // namespace mailferry::pst
