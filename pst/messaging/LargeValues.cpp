@@ -1,0 +1,15 @@
+// Values too big for a heap item are written to the file as soon as they are set.
+#include "pst/messaging/LargeValues.h"
+
+namespace mailferry::pst {
+
+PropValue streamIfLarge(NodeDatabase& db, PropValue value) {
+  if (value.isStreamed() || !isVariableSize(value.type()) || value.size() <= kMaxHeapItem)
+    return value;
+  DataTreeWriter writer = db.streamData();
+  writer.append(value.bytes());
+  const std::uint64_t size = writer.size();
+  return PropValue(value.type(), StreamedValue{writer.finish(), size});
+}
+
+}  // namespace mailferry::pst

@@ -1,0 +1,123 @@
+// The store's name-to-id map ([MS-PST] 2.4.7).
+#include "pst/messaging/NameToIdMap.h"
+
+#include "pst/messaging/PropTags.h"
+#include "pst/ndb/Ids.h"
+
+namespace mailferry::pst {
+
+namespace {
+
+void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+void putU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+// [MS-PST] 5.3: reflected CRC-32 (0xEDB88320), initial value 0, no final XOR.
+std::uint32_t pstCrc(const std::vector<std::uint8_t>& bytes) {
+  static const auto kTable = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+      std::uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[i] = c;
+    }
+    return t;
+  }();
+  std::uint32_t crc = 0;
+  for (std::uint8_t b : bytes) crc = kTable[(crc ^ b) & 0xFF] ^ (crc >> 8);
+  return crc;
+}
+
+std::vector<std::uint8_t> utf16Bytes(std::u16string_view s) {
+  std::vector<std::uint8_t> out;
+  out.reserve(s.size() * 2);
+  for (char16_t c : s) putU16(out, static_cast<std::uint16_t>(c));
+  return out;
+}
+
+}  // namespace
+
+Guid psMapi() {
+  return guidFromString("{00020328-0000-0000-C000-000000000046}");
+}
+Guid psPublicStrings() {
+  return guidFromString("{00020329-0000-0000-C000-000000000046}");
+}
+
+std::uint32_t NameToIdMap::nameHash(std::u16string_view name) {
+  return pstCrc(utf16Bytes(name));
+}
+
+std::uint16_t NameToIdMap::guidIndex(const Guid& guid) {
+  if (guid == psMapi()) return 1;
+  if (guid == psPublicStrings()) return 2;
+  for (std::size_t i = 0; i < guids_.size(); ++i)
+    if (guids_[i] == guid) return static_cast<std::uint16_t>(3 + i);
+  guids_.push_back(guid);
+  return static_cast<std::uint16_t>(3 + guids_.size() - 1);
+}
+
+std::optional<PropId> NameToIdMap::find(const NamedProperty& name) const {
+  auto it = ids_.find({name.propertySet, name.name});
+  if (it == ids_.end()) return std::nullopt;
+  return it->second;
+}
+
+PropId NameToIdMap::idOf(const NamedProperty& name) {
+  if (auto id = find(name)) return *id;
+  if (entries_.size() >= 0x7FFF) throw PstError("the name-to-id map is full (32,767 names)");
+  const std::uint16_t index = guidIndex(name.propertySet);
+  Entry entry{};
+  if (const auto* lid = std::get_if<std::uint32_t>(&name.name)) {
+    entry = {*lid, *lid, static_cast<std::uint16_t>(index << 1)};
+  } else {
+    const auto& text = std::get<std::u16string>(name.name);
+    const auto bytes = utf16Bytes(text);
+    // [MS-PST] 2.4.7.4: each name starts on a 4-byte boundary with its byte length first.
+    while (strings_.size() % 4 != 0) strings_.push_back(0);
+    const auto offset = static_cast<std::uint32_t>(strings_.size());
+    putU32(strings_, static_cast<std::uint32_t>(bytes.size()));
+    strings_.insert(strings_.end(), bytes.begin(), bytes.end());
+    entry = {offset, pstCrc(bytes), static_cast<std::uint16_t>((index << 1) | 1)};
+  }
+  const auto id = static_cast<PropId>(kFirstId + entries_.size());
+  entries_.push_back(entry);
+  ids_.emplace(std::make_pair(name.propertySet, name.name), id);
+  dirty_ = true;
+  return id;
+}
+
+PropertyContextWriter NameToIdMap::toPropertyContext() const {
+  PropertyContextWriter pc;
+  pc.set(tags::kNameidBucketCount, PropValue::uint32(kBucketCount));
+  std::vector<std::uint8_t> guidStream;
+  for (const auto& g : guids_) guidStream.insert(guidStream.end(), g.begin(), g.end());
+  std::vector<std::uint8_t> entryStream;
+  std::vector<std::vector<std::uint8_t>> buckets(kBucketCount);
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const auto& e = entries_[i];
+    putU32(entryStream, e.key);
+    putU16(entryStream, e.guidField);
+    putU16(entryStream, static_cast<std::uint16_t>(i));
+    // [MS-PST] 2.4.7.5: the bucket record carries the hash instead of the string offset.
+    auto& bucket = buckets[(e.hash ^ e.guidField) % kBucketCount];
+    putU32(bucket, e.hash);
+    putU16(bucket, e.guidField);
+    putU16(bucket, static_cast<std::uint16_t>(i));
+  }
+  pc.set(tags::kNameidStreamGuid, PropValue::binary(std::span<const std::uint8_t>(guidStream)));
+  pc.set(tags::kNameidStreamEntry, PropValue::binary(std::span<const std::uint8_t>(entryStream)));
+  pc.set(tags::kNameidStreamString, PropValue::binary(std::span<const std::uint8_t>(strings_)));
+  for (std::uint32_t b = 0; b < kBucketCount; ++b) {
+    if (buckets[b].empty()) continue;
+    pc.set(makeTag(static_cast<PropId>(tags::kNameidBucketBase + b), PropType::Binary),
+           PropValue::binary(std::span<const std::uint8_t>(buckets[b])));
+  }
+  return pc;
+}
+
+}  // namespace mailferry::pst
