@@ -1,0 +1,209 @@
+// Where Outlook keeps each contact property, and putting values there.
+#include "store/ContactProperties.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "store/ContactPropertySets.h"
+
+namespace mailferry::store {
+
+namespace {
+
+using pst::PropType;
+using pst::PropValue;
+
+// Where a property is kept: a fixed tag, or a PSETID_Address LID (string type).
+struct Place {
+  pst::PropTag tag = 0;
+  std::uint32_t lid = 0;
+};
+
+struct NameMapping {
+  std::string_view name;
+  std::array<Place, 2> places;  // the second is used by WebPage only
+  // The ContactValues member the property feeds for the derived properties, if any.
+  std::string* (*valueOf)(ContactValues&) = nullptr;
+};
+
+constexpr Place tagged(pst::PropTag tag) {
+  return {tag, 0};
+}
+constexpr Place named(std::uint32_t lid) {
+  return {0, lid};
+}
+
+template <std::string ContactValues::*member>
+std::string* field(ContactValues& v) {
+  return &(v.*member);
+}
+template <std::string ContactAddress::*member>
+std::string* work(ContactValues& v) {
+  return &(v.work.*member);
+}
+template <std::string ContactAddress::*member>
+std::string* home(ContactValues& v) {
+  return &(v.home.*member);
+}
+template <std::size_t slot>
+std::string* email(ContactValues& v) {
+  return &v.email[slot];
+}
+
+constexpr std::string_view kCategories = "Categories";
+
+// [MS-OXOCNTC] 2.2.1; the LIDs are in PSETID_Address. Categories is handled on its own.
+const std::array<NameMapping, 33> kMappings = {{
+    {"FirstName", {tagged(0x3A06001F)}, &field<&ContactValues::givenName>},
+    {"MiddleName", {tagged(0x3A44001F)}, &field<&ContactValues::middleName>},
+    {"LastName", {tagged(0x3A11001F)}, &field<&ContactValues::surname>},
+    {"JobTitle", {tagged(0x3A17001F)}},
+    {"CompanyName", {tagged(0x3A16001F)}, &field<&ContactValues::companyName>},
+    {"BusinessTelephoneNumber", {tagged(0x3A08001F)}},
+    {"BusinessFaxNumber", {tagged(0x3A24001F)}},
+    {"HomeTelephoneNumber", {tagged(0x3A09001F)}},
+    {"HomeFaxNumber", {tagged(0x3A25001F)}},
+    {"MobileTelephoneNumber", {tagged(0x3A1C001F)}},
+    {"PagerNumber", {tagged(0x3A21001F)}},
+    {"BusinessAddressStreet", {named(0x8045)}, &work<&ContactAddress::street>},
+    {"BusinessAddressCity", {named(0x8046)}, &work<&ContactAddress::city>},
+    {"BusinessAddressState", {named(0x8047)}, &work<&ContactAddress::state>},
+    {"BusinessAddressPostalCode", {named(0x8048)}, &work<&ContactAddress::postalCode>},
+    {"BusinessAddressCountry", {named(0x8049)}, &work<&ContactAddress::country>},
+    {"HomeAddressStreet", {tagged(0x3A5D001F)}, &home<&ContactAddress::street>},
+    {"HomeAddressCity", {tagged(0x3A59001F)}, &home<&ContactAddress::city>},
+    {"HomeAddressState", {tagged(0x3A5C001F)}, &home<&ContactAddress::state>},
+    {"HomeAddressPostalCode", {tagged(0x3A5B001F)}, &home<&ContactAddress::postalCode>},
+    {"HomeAddressCountry", {tagged(0x3A5A001F)}, &home<&ContactAddress::country>},
+    {"Email1Address", {named(0x8083)}, &email<0>},
+    {"Email2Address", {named(0x8093)}, &email<1>},
+    {"Email3Address", {named(0x80A3)}, &email<2>},
+    // PidTagBusinessHomePage, and PidLidHtml, which should hold the same value.
+    {"WebPage", {tagged(0x3A51001F), named(0x802B)}},
+    {"IMAddress", {named(0x8062)}},
+    {"Department", {tagged(0x3A18001F)}},
+    {"OfficeLocation", {tagged(0x3A19001F)}},
+    {"Profession", {tagged(0x3A46001F)}},
+    {"ManagerName", {tagged(0x3A4E001F)}},
+    {"AssistantName", {tagged(0x3A30001F)}},
+    {"Spouse", {tagged(0x3A48001F)}},
+    {"Body", {tagged(0x1000001F)}},
+}};
+
+// PidNameKeywords: one value per category; Outlook's single string separates them with
+// "," or ";".
+std::vector<std::u16string> splitCategories(std::string_view text) {
+  std::vector<std::u16string> categories;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find_first_of(",;", start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view part = text.substr(start, end - start);
+    while (!part.empty() && (part.front() == ' ' || part.front() == '\t')) part.remove_prefix(1);
+    while (!part.empty() && (part.back() == ' ' || part.back() == '\t')) part.remove_suffix(1);
+    if (!part.empty()) categories.push_back(pst::toUtf16(part));
+    start = end + 1;
+  }
+  return categories;
+}
+
+std::string hexTag(pst::PropTag tag) {
+  char text[11];
+  std::snprintf(text, sizeof text, "0x%08X", tag);
+  return text;
+}
+
+constexpr std::uint32_t kBirthdayLocalLid = 0x80DE;
+constexpr std::uint32_t kWeddingAnniversaryLocalLid = 0x80DF;
+
+}  // namespace
+
+const std::vector<std::string_view>& contactPropertyNames() {
+  static const std::vector<std::string_view> names = [] {
+    std::vector<std::string_view> out;
+    for (const NameMapping& mapping : kMappings) {
+      out.push_back(mapping.name);
+      if (mapping.name == "IMAddress") out.push_back(kCategories);
+    }
+    return out;
+  }();
+  return names;
+}
+
+pst::FileTime contactDateTime(std::chrono::year_month_day date) {
+  const auto noon = std::chrono::sys_days{date}.time_since_epoch() + std::chrono::hours{12};
+  return pst::fileTimeFromUnix(std::chrono::duration_cast<std::chrono::seconds>(noon).count());
+}
+
+void ContactPropertyWriter::setOrClear(pst::PropTag tag, std::optional<PropValue> value) {
+  if (value) {
+    item_.set(tag, std::move(*value));
+    written_.insert(tag);
+  } else if (written_.erase(tag) > 0) {
+    item_.remove(pst::tagId(tag));
+  }
+}
+
+void ContactPropertyWriter::put(std::string_view name, std::string_view value) {
+  if (name == kCategories) {
+    auto categories = splitCategories(value);
+    const pst::PropTag tag = item_.namedTag(
+        pst::NamedProperty{psPublicStrings(), std::u16string(u"Keywords")}, PropType::MultiUnicode);
+    setOrClear(
+        tag, categories.empty() ? std::nullopt : std::optional(PropValue::multiString(categories)));
+    return;
+  }
+  const auto mapping = std::find_if(kMappings.begin(), kMappings.end(),
+                                    [&](const NameMapping& m) { return m.name == name; });
+  if (mapping == kMappings.end()) {
+    throw UnknownContactProperty("unknown contact property name \"" + std::string(name) + "\"");
+  }
+  if (mapping->valueOf) *mapping->valueOf(values_) = value;
+  for (const Place& place : mapping->places) {
+    if (place.tag == 0 && place.lid == 0) continue;
+    const pst::PropTag tag =
+        place.tag != 0 ? place.tag : addressNamedTag(item_, place.lid, PropType::Unicode);
+    setOrClear(tag, value.empty() ? std::nullopt : std::optional(PropValue::utf8(value)));
+  }
+}
+
+void ContactPropertyWriter::putTag(pst::PropTag tag, std::string_view text) {
+  if (tag == kPrDisplayNamePrefix) {
+    values_.prefix = text;
+  } else if (tag == kPrGeneration) {
+    values_.generation = text;
+  } else {
+    throw UnknownContactProperty("contact text property tag not supported: " + hexTag(tag));
+  }
+  setOrClear(tag, text.empty() ? std::nullopt : std::optional(PropValue::utf8(text)));
+}
+
+void ContactPropertyWriter::putTag(pst::PropTag tag,
+                                   std::optional<std::chrono::year_month_day> date) {
+  std::uint32_t localLid = 0;
+  if (tag == kPrBirthday) {
+    localLid = kBirthdayLocalLid;
+  } else if (tag == kPrWeddingAnniversary) {
+    localLid = kWeddingAnniversaryLocalLid;
+  } else {
+    throw UnknownContactProperty("contact date property tag not supported: " + hexTag(tag));
+  }
+  const pst::PropTag localTag = addressNamedTag(item_, localLid, PropType::SysTime);
+  if (!date || !date->ok()) {
+    setOrClear(tag, std::nullopt);
+    setOrClear(localTag, std::nullopt);
+    return;
+  }
+  setOrClear(tag, PropValue::time(contactDateTime(*date)));
+  const auto midnight = std::chrono::sys_days{*date}.time_since_epoch();
+  setOrClear(localTag, PropValue::time(pst::fileTimeFromUnix(
+                           std::chrono::duration_cast<std::chrono::seconds>(midnight).count())));
+}
+
+void ContactPropertyWriter::save() {
+  writeDerivedContactProperties(values_, item_);
+}
+
+}  // namespace mailferry::store
