@@ -15,8 +15,6 @@ namespace mailferry::sources {
 
 namespace {
 
-constexpr char kBrowseTitle[] = "Please select a folder:";
-
 // Shows the busy pointer for the life of the object, also when the search throws.
 class BusyPointer {
  public:
@@ -102,7 +100,8 @@ void AddFileToList(ConversionWindow& window, const std::string& path) {
 void CmdAddFolder_Click(ConversionWindow& window) {
   const WindowKind kind = window.kind();
   const std::string start = kind == WindowKind::Email ? emailStartFolder() : std::string();
-  std::string chosen = registry::BrowseForFolder(window.owner(), start, kBrowseTitle, false, false);
+  std::string chosen = registry::BrowseForFolder(
+      window.owner(), start, std::string(registry::kBrowseFolderTitle), false, false);
   if (chosen.empty()) return;
   if (!endsWithSeparator(chosen, kPathSeparator)) chosen += kPathSeparator;
 

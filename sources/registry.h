@@ -3,10 +3,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "sources/Dialogs.h"
 
 namespace mailferry::sources::registry {
+
+// The title every caller gives the folder browser.
+inline constexpr std::string_view kBrowseFolderTitle = "Please select a folder:";
 
 // The chosen folder's full path, or empty text when the user cancels or picks something
 // that is not a file-system folder. Callers pass the title "Please select a folder:".
