@@ -36,8 +36,9 @@ struct ReadProperty {
 
 class PropertyContextReader {
  public:
-  // Reads and checks the property context of a node (its data tree and subnodes).
-  PropertyContextReader(const NdbReader& ndb, NodeRefs refs);
+  // Reads and checks the property context of a node (its data tree and subnodes); nid, when
+  // given, names the node in errors.
+  PropertyContextReader(const NdbReader& ndb, NodeRefs refs, Nid nid = 0);
   const std::vector<ReadProperty>& properties() const { return props_; }
   const ReadProperty* find(PropId id) const;
   std::optional<PropValue> value(PropId id) const;

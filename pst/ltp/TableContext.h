@@ -37,6 +37,8 @@ class TableContextWriter {
   bool removeRow(std::uint32_t rowId);
   std::size_t rowCount() const;
 
+  // The result must be placed in a node or subnode entry before the next commit: the next
+  // write reuses the blocks of what did not change.
   NodeRefs write(NodeDatabase& db);
 
  private:
@@ -61,7 +63,8 @@ struct ReadRow {
 
 class TableContextReader {
  public:
-  TableContextReader(const NdbReader& ndb, NodeRefs refs);
+  // Reads and checks the table context of a node; nid, when given, names the node in errors.
+  TableContextReader(const NdbReader& ndb, NodeRefs refs, Nid nid = 0);
   const std::vector<ReadColumn>& columns() const { return columns_; }
   const std::vector<ReadRow>& rows() const { return rows_; }  // in row-matrix order
 

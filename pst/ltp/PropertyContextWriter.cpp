@@ -1,0 +1,94 @@
+// Property context writer ([MS-PST] 2.3.3): the BTH of property records and the placement of
+// each value inline, in the heap or in a subnode.
+#include <algorithm>
+
+#include "pst/ltp/BTreeOnHeapWriter.h"
+#include "pst/ltp/HeapWriter.h"
+#include "pst/ltp/PropertyContext.h"
+
+namespace mailferry::pst {
+
+using namespace ltp;
+
+void PropertyContextWriter::set(PropTag tag, PropValue value) {
+  props_.insert_or_assign(tagId(tag), std::make_pair(tagType(tag), std::move(value)));
+}
+
+void PropertyContextWriter::remove(PropId id) {
+  props_.erase(id);
+}
+
+const PropValue* PropertyContextWriter::find(PropId id) const {
+  const auto it = props_.find(id);
+  return it == props_.end() ? nullptr : &it->second.second;
+}
+
+namespace {
+
+// A value bigger than a heap item goes to a subnode of its own whose data tree holds it.
+std::uint32_t writeValueSubnode(NodeDatabase& db, std::span<const std::uint8_t> bytes,
+                                std::vector<SubnodeEntry>& subnodes) {
+  DataTreeWriter stream = db.streamData();
+  stream.append(bytes);
+  const Nid nid = db.allocateNid(NidType::Ltp);
+  subnodes.push_back({nid, stream.finish(), 0});
+  return nid;
+}
+
+// [MS-PST] 2.3.3.3: dwValueHnid of one property.
+std::uint32_t placeValue(NodeDatabase& db, HeapWriter& heap, PropType type, const PropValue& value,
+                         std::vector<SubnodeEntry>& subnodes) {
+  if (value.isStreamed()) {
+    const StreamedValue& s = value.streamed();
+    if (s.bid == 0) return 0;
+    const Nid nid = db.allocateNid(NidType::Ltp);
+    subnodes.push_back({nid, s.bid, 0});
+    return nid;
+  }
+  const auto& bytes = value.bytes();
+  const std::size_t fixed = fixedSize(type);
+  if (fixed != 0 && fixed <= 4) {
+    if (type == PropType::Boolean) return !bytes.empty() && bytes[0] != 0 ? 1 : 0;
+    return static_cast<std::uint32_t>(readLe(bytes, 0, std::min(bytes.size(), fixed)));
+  }
+  if (bytes.empty()) return 0;
+  if (bytes.size() <= kMaxItemSize) return heap.allocate(bytes);
+  return writeValueSubnode(db, bytes, subnodes);
+}
+
+}  // namespace
+
+NodeRefs PropertyContextWriter::write(NodeDatabase& db,
+                                      const std::vector<SubnodeEntry>& extraSubnodes) const {
+  HeapWriter heap(kClientProperties);
+  BTreeOnHeapWriter bth(2, 6);
+  heap.setUserRoot(bth.allocateHeader(heap));
+
+  // [MS-PST] 2.3.3.3 PC BTH record: wPropId (key), wPropType, dwValueHnid. Outlook's heaps
+  // hold the BTH header, then the leaf, then the values: the leaves are allocated with the
+  // right size first and filled in once the values have their HIDs.
+  std::vector<std::uint8_t> records(props_.size() * 8, 0);
+  std::size_t i = 0;
+  for (const auto& [id, typed] : props_) {
+    writeLe(records, i * 8, id, 2);
+    writeLe(records, i * 8 + 2, static_cast<std::uint16_t>(typed.first), 2);
+    ++i;
+  }
+  bth.update(heap, records);
+
+  std::vector<SubnodeEntry> subnodes;
+  i = 0;
+  for (const auto& [id, typed] : props_) {
+    writeLe(records, i * 8 + 4, placeValue(db, heap, typed.first, typed.second, subnodes), 4);
+    ++i;
+  }
+  bth.update(heap, records);
+
+  subnodes.insert(subnodes.end(), extraSubnodes.begin(), extraSubnodes.end());
+  NodeRefs refs;
+  refs.data = heap.write(db);
+  refs.sub = subnodes.empty() ? 0 : db.writeSubnodes(std::move(subnodes));
+  return refs;
+}
+
+}  // namespace mailferry::pst
