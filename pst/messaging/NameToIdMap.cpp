@@ -69,7 +69,7 @@ std::optional<PropId> NameToIdMap::find(const NamedProperty& name) const {
 
 PropId NameToIdMap::idOf(const NamedProperty& name) {
   if (auto id = find(name)) return *id;
-  if (entries_.size() >= 0x7FFF) throw PstError("the name-to-id map is full (32,767 names)");
+  if (entries_.size() >= 0x7FFE) throw PstError("the name-to-id map is full (32,766 names)");
   const std::uint16_t index = guidIndex(name.propertySet);
   Entry entry{};
   if (const auto* lid = std::get_if<std::uint32_t>(&name.name)) {
@@ -98,8 +98,23 @@ PropertyContextWriter NameToIdMap::toPropertyContext() const {
   for (const auto& g : guids_) guidStream.insert(guidStream.end(), g.begin(), g.end());
   std::vector<std::uint8_t> entryStream;
   std::vector<std::vector<std::uint8_t>> buckets(kBucketCount);
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const auto& e = entries_[i];
+  // One reader (pst-extractor) never reads the last record of the entry stream, so the
+  // written map ends with a name that nothing uses. It takes the next free id, which a name
+  // registered later takes over in the next write.
+  std::vector<std::uint8_t> strings = strings_;
+  std::vector<Entry> entries = entries_;
+  {
+    const std::u16string_view endName = u"X-Name-Map-End";
+    std::vector<std::uint8_t> bytes;
+    for (char16_t c : endName) putU16(bytes, static_cast<std::uint16_t>(c));
+    while (strings.size() % 4 != 0) strings.push_back(0);
+    const auto offset = static_cast<std::uint32_t>(strings.size());
+    putU32(strings, static_cast<std::uint32_t>(bytes.size()));
+    strings.insert(strings.end(), bytes.begin(), bytes.end());
+    entries.push_back({offset, pstCrc(bytes), static_cast<std::uint16_t>((2 << 1) | 1)});
+  }
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const auto& e = entries[i];
     putU32(entryStream, e.key);
     putU16(entryStream, e.guidField);
     putU16(entryStream, static_cast<std::uint16_t>(i));
@@ -111,7 +126,7 @@ PropertyContextWriter NameToIdMap::toPropertyContext() const {
   }
   pc.set(tags::kNameidStreamGuid, PropValue::binary(std::span<const std::uint8_t>(guidStream)));
   pc.set(tags::kNameidStreamEntry, PropValue::binary(std::span<const std::uint8_t>(entryStream)));
-  pc.set(tags::kNameidStreamString, PropValue::binary(std::span<const std::uint8_t>(strings_)));
+  pc.set(tags::kNameidStreamString, PropValue::binary(std::span<const std::uint8_t>(strings)));
   for (std::uint32_t b = 0; b < kBucketCount; ++b) {
     if (buckets[b].empty()) continue;
     pc.set(makeTag(static_cast<PropId>(tags::kNameidBucketBase + b), PropType::Binary),

@@ -29,7 +29,8 @@ class NameToIdMap {
   std::size_t size() const { return entries_.size(); }
   bool dirty() const { return dirty_; }
 
-  // The property context of node 0x61.
+  // The property context of node 0x61. Its streams end with one more name than size() counts
+  // (see the .cpp: a reader needs it).
   PropertyContextWriter toPropertyContext() const;
   void markClean() { dirty_ = false; }
 

@@ -91,6 +91,13 @@ std::unique_ptr<PstStore> PstStore::create(const std::filesystem::path& path,
   s.storePc_.set(tags::kLatestPstEnsure, PropValue::int32(0x000E0011));
   s.storePc_.set(tags::kPstPassword, PropValue::int32(0));
 
+  // Every stream of the name-to-id map starts non-empty, as in Outlook's own stores: readers
+  // (pst-extractor) reject a map whose GUID, entry or string stream is an empty value. The two
+  // names are ones mail items use anyway: PidLidSmartNoAttach and PidNameKeywords.
+  s.names_.idOf(NamedProperty{guidFromString("{00062008-0000-0000-C000-000000000046}"),
+                              std::uint32_t{0x8514}});
+  s.names_.idOf(NamedProperty{psPublicStrings(), std::u16string(u"Keywords")});
+
   // Messages of class IPC go to the root folder; the Inbox rows come with validateIpmTree().
   s.receiveFolders_.emplace_back(u"IPC", nids::kRootFolder);
 

@@ -1,0 +1,147 @@
+// Writes a synthetic store through the messaging layer.
+#include "tools/pstgen/SyntheticStore.h"
+
+#include <vector>
+
+#include "pst/messaging/AttachmentWriter.h"
+#include "pst/messaging/MessageWriter.h"
+#include "pst/messaging/PropTags.h"
+#include "pst/messaging/PstStore.h"
+#include "tools/pstgen/SyntheticContent.h"
+
+namespace mailferry::pstgen {
+
+using namespace mailferry::pst;
+
+namespace {
+
+constexpr PropTag kSenderName = 0x0C1A001F;
+constexpr PropTag kSenderAddrType = 0x0C1E001F;
+constexpr PropTag kSenderEmailAddress = 0x0C1F001F;
+constexpr PropTag kSentRepresentingName = 0x0042001F;
+constexpr PropTag kSentRepresentingAddrType = 0x0064001F;
+constexpr PropTag kSentRepresentingEmailAddress = 0x0065001F;
+constexpr PropTag kClientSubmitTime = 0x00390040;
+constexpr PropTag kMessageDeliveryTime = 0x0E060040;
+constexpr PropTag kInternetCodepage = 0x3FDE0003;
+constexpr PropTag kGivenName = 0x3A06001F;
+constexpr PropTag kSurname = 0x3A11001F;
+constexpr PropTag kBusinessAddressStreet = 0x3A29001F;
+constexpr std::int32_t kCodepageUtf8 = 65001;
+constexpr std::size_t kChunk = 64 * 1024;
+
+const Guid& psetidAddress() {
+  static const Guid kGuid = guidFromString("{00062004-0000-0000-C000-000000000046}");
+  return kGuid;
+}
+
+PropValue text(const std::string& s) {
+  return PropValue::utf8(s);
+}
+
+void writeMessage(PstStore& store, Nid folder, std::uint32_t index, const SyntheticOptions& o) {
+  auto message = store.addMessage(folder);
+  message->set(tags::kMessageClass, text("IPM.Note"));
+  message->set(tags::kSubject, text(messageSubject(index)));
+  message->set(kSenderName, text(senderName(index)));
+  message->set(kSenderAddrType, text("SMTP"));
+  message->set(kSenderEmailAddress, text(senderAddress(index)));
+  message->set(kSentRepresentingName, text(senderName(index)));
+  message->set(kSentRepresentingAddrType, text("SMTP"));
+  message->set(kSentRepresentingEmailAddress, text(senderAddress(index)));
+  const FileTime when = fileTimeFromUnix(1700000000 + static_cast<std::int64_t>(index) * 60);
+  message->set(kClientSubmitTime, PropValue::time(when));
+  message->set(kMessageDeliveryTime, PropValue::time(when));
+  message->set(tags::kMessageFlags, PropValue::int32(index % 2 ? tags::kMsgFlagRead : 0));
+
+  std::string to, cc;
+  for (const auto& r : messageRecipients(index)) {
+    message->addRecipient({{tags::kRecipientType, PropValue::int32(r.type)},
+                           {tags::kDisplayName, text(r.name)},
+                           {tags::kAddressType, text("SMTP")},
+                           {tags::kEmailAddress, text(r.address)}});
+    std::string& list = r.type == 1 ? to : cc;
+    list += (list.empty() ? "" : "; ") + r.name;
+  }
+  message->set(tags::kDisplayTo, text(to));
+  message->set(tags::kDisplayCc, text(cc));
+  message->set(tags::kBody, text(plainBody(index, o.bodyKb)));
+  message->set(tags::kBodyHtml, PropValue::binary(htmlBody(index, o.bodyKb)));
+  message->set(kInternetCodepage, PropValue::int32(kCodepageUtf8));
+
+  if (o.attachmentKb > 0) {
+    auto attachment = message->addAttachment();
+    attachment->set(tags::kAttachMethod, PropValue::int32(tags::kAttachByValue));
+    attachment->set(tags::kAttachLongFilename, text(attachmentName(index)));
+    attachment->set(tags::kAttachFilename, text(attachmentName(index)));
+    attachment->set(tags::kAttachExtension, text(".bin"));
+    attachment->set(tags::kAttachMimeTag, text("application/octet-stream"));
+    attachment->set(tags::kDisplayName, text(attachmentName(index)));
+    const std::uint64_t total = static_cast<std::uint64_t>(o.attachmentKb) * 1024;
+    std::vector<std::uint8_t> chunk(kChunk);
+    for (std::uint64_t offset = 0; offset < total; offset += kChunk) {
+      const std::size_t n =
+          static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, total - offset));
+      attachmentBytes(index, offset, std::span<std::uint8_t>(chunk.data(), n));
+      attachment->appendData(std::span<const std::uint8_t>(chunk.data(), n));
+    }
+    attachment->close();
+  }
+  message->save();
+}
+
+void writeContact(PstStore& store, Nid folder, std::uint32_t index) {
+  const SyntheticContact c = contact(index);
+  auto item = store.addMessage(folder);
+  item->set(tags::kMessageClass, text("IPM.Contact"));
+  item->set(tags::kSubject, text(c.displayName));
+  item->set(tags::kDisplayName, text(c.displayName));
+  item->set(kGivenName, text(c.givenName));
+  item->set(kSurname, text(c.surname));
+  item->set(kBusinessAddressStreet, text(c.workStreet));
+  auto named = [&](std::uint32_t lid, PropType type) {
+    return item->namedTag(NamedProperty{psetidAddress(), lid}, type);
+  };
+  item->set(named(0x8005, PropType::Unicode), text(c.fileAs));  // FileUnder
+  item->set(named(0x8080, PropType::Unicode), text(c.displayName + " (" + c.email + ")"));
+  item->set(named(0x8082, PropType::Unicode), text("SMTP"));        // Email1AddressType
+  item->set(named(0x8083, PropType::Unicode), text(c.email));       // Email1EmailAddress
+  item->set(named(0x8084, PropType::Unicode), text(c.email));       // Email1OriginalDisplayName
+  item->set(named(0x8045, PropType::Unicode), text(c.workStreet));  // WorkAddressStreet
+  item->save();
+}
+
+}  // namespace
+
+void writeSyntheticStore(const std::filesystem::path& path, const SyntheticOptions& o) {
+  auto store = PstStore::create(path, kSyntheticStoreName, o.commitPolicy);
+  std::vector<Nid> folders;
+  const std::uint32_t depth = std::max<std::uint32_t>(1, o.depth);
+  for (std::uint32_t i = 0; i < o.folders; ++i) {
+    const Nid parent = i % depth == 0 ? store->ipmSubtree() : folders.back();
+    folders.push_back(store->addFolder(parent, toUtf16(folderName(i))));
+  }
+  if (folders.empty() && o.messages > 0)
+    folders.push_back(store->addFolder(store->ipmSubtree(), toUtf16(kDefaultMessageFolder)));
+
+  std::uint64_t saved = 0;
+  auto progress = [&] {
+    ++saved;
+    if (o.progress && o.progressEvery && saved % o.progressEvery == 0) o.progress(saved);
+  };
+  for (std::uint32_t i = 0; i < o.messages; ++i) {
+    writeMessage(*store, folders[i % folders.size()], i, o);
+    progress();
+  }
+  if (o.contacts > 0) {
+    store->validateIpmTree();
+    const Nid contacts = *store->defaultFolder(DefaultFolder::Contacts);
+    for (std::uint32_t i = 0; i < o.contacts; ++i) {
+      writeContact(*store, contacts, i);
+      progress();
+    }
+  }
+  store->close();
+}
+
+}  // namespace mailferry::pstgen
