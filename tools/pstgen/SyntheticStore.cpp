@@ -27,6 +27,7 @@ constexpr PropTag kInternetCodepage = 0x3FDE0003;
 constexpr PropTag kGivenName = 0x3A06001F;
 constexpr PropTag kSurname = 0x3A11001F;
 constexpr PropTag kBusinessAddressStreet = 0x3A29001F;
+constexpr PropTag kTransportMessageHeaders = 0x007D001F;
 constexpr std::int32_t kCodepageUtf8 = 65001;
 constexpr std::size_t kChunk = 64 * 1024;
 
@@ -65,6 +66,12 @@ void writeMessage(PstStore& store, Nid folder, std::uint32_t index, const Synthe
   }
   message->set(tags::kDisplayTo, text(to));
   message->set(tags::kDisplayCc, text(cc));
+  // The header block an imported message keeps; readers that rebuild RFC 822 use it.
+  std::string headers = "From: " + senderName(index) + " <" + senderAddress(index) + ">\r\n";
+  for (const auto& r : messageRecipients(index))
+    headers += (r.type == 1 ? "To: " : "Cc: ") + r.name + " <" + r.address + ">\r\n";
+  headers += "Subject: " + messageSubject(index) + "\r\nMIME-Version: 1.0\r\n";
+  message->set(kTransportMessageHeaders, text(headers));
   message->set(tags::kBody, text(plainBody(index, o.bodyKb)));
   message->set(tags::kBodyHtml, PropValue::binary(htmlBody(index, o.bodyKb)));
   message->set(kInternetCodepage, PropValue::int32(kCodepageUtf8));
@@ -108,6 +115,7 @@ void writeContact(PstStore& store, Nid folder, std::uint32_t index) {
   item->set(named(0x8083, PropType::Unicode), text(c.email));       // Email1EmailAddress
   item->set(named(0x8084, PropType::Unicode), text(c.email));       // Email1OriginalDisplayName
   item->set(named(0x8045, PropType::Unicode), text(c.workStreet));  // WorkAddressStreet
+  item->set(named(0x801B, PropType::Unicode), text(c.workStreet));  // WorkAddress
   item->save();
 }
 
