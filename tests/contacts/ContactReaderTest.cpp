@@ -2,6 +2,8 @@
 // tie-breaks, dates, and the loading of odd or hostile files.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "contacts/ContactFile.h"
 #include "contacts/DisplayNode.h"
 #include "tests/contacts/ContactXml.h"
@@ -302,6 +304,31 @@ TEST(ContactRecordTrim, OnlySpacesAreTrimmed) {
   EXPECT_EQ(r.FirstName, "Jane");
   EXPECT_EQ(r.Notes, "\tkeep tab\t");
   EXPECT_EQ(r.Categories, "");
+}
+
+}  // namespace
+}  // namespace mailferry::contacts
+
+namespace mailferry::contacts {
+namespace {
+
+// The samples that ./run converts must stay readable.
+TEST(ContactSamples, AllSamplesRead) {
+  const char* source = std::getenv("MAILFERRY_SOURCE_DIR");
+  const std::filesystem::path folder =
+      std::filesystem::path(source ? source : MAILFERRY_SOURCE_DIR) / "samples" / "contacts";
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() != ".contact") continue;
+    SCOPED_TRACE(entry.path().string());
+    EXPECT_NO_THROW(readContactFile(entry.path()));
+    ++count;
+  }
+  EXPECT_GE(count, 4);
+  const auto taro = readContactFile(folder / "Taro Yamada.contact");  // UTF-16
+  EXPECT_EQ(taro.LastName, "山田");
+  EXPECT_EQ(taro.CompanyName, "株式会社例");
+  EXPECT_EQ(taro.BusinessTelephoneNumber, "+81 3-1234-5678");
 }
 
 }  // namespace
