@@ -25,6 +25,7 @@ class AllocationMap {
   void freeLater(std::uint64_t offset, std::uint64_t size);
   // Called once the header of a commit is on disk.
   void applyDeferredFrees();
+  bool hasDeferredFrees() const { return !deferred_.empty(); }
 
   std::uint64_t cursor() const { return cursor_; }
   // Whole intervals the file needs so far (>= 1).

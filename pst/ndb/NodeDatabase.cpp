@@ -165,6 +165,7 @@ void NodeDatabase::Impl::writeMaps() {
     file.writeAt(fmapOffset(f), mapPage(PageType::FMap, fmapOffset(f), runs));
   }
   space.markClean();
+  intervalsCommitted = intervals;
 }
 
 void NodeDatabase::Impl::writeHeader(const PageRef& nbtRoot, const PageRef& bbtRoot) {
@@ -209,8 +210,16 @@ void NodeDatabase::Impl::commit() {
     file.sync();
     writeHeader(nbtRoot, bbtRoot);
     file.sync();
-    space.applyDeferredFrees();
-    intervalsCommitted = space.intervalCount();
+    // What this commit freed was still marked allocated in the maps just written, because the
+    // previous header could still reference it. Now that the new header is on disk nothing
+    // does, so a second round of maps and header returns that space, leaving exact maps.
+    if (space.hasDeferredFrees()) {
+      space.applyDeferredFrees();
+      writeMaps();
+      file.sync();
+      writeHeader(nbtRoot, bbtRoot);
+      file.sync();
+    }
     cursorAtCommit = space.cursor();
   } catch (...) {
     failed = true;

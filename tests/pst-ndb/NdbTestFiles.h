@@ -1,0 +1,65 @@
+// Temporary folders, whole-file reads and deterministic test data for the node database tests.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace mailferry::testing {
+
+class NdbTempDir {
+ public:
+  NdbTempDir() {
+    std::random_device rd;
+    path_ = std::filesystem::temp_directory_path() /
+            ("mailferry-ndb-" + std::to_string(rd()) + std::to_string(rd()));
+    std::filesystem::create_directories(path_);
+  }
+  ~NdbTempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  NdbTempDir(const NdbTempDir&) = delete;
+  NdbTempDir& operator=(const NdbTempDir&) = delete;
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::vector<std::uint8_t> readWholeFile(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeWholeFile(const std::filesystem::path& p, const std::vector<std::uint8_t>& b) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+// Bytes that differ from block to block and position to position, so that a misplaced,
+// truncated or undecoded block cannot compare equal.
+inline std::vector<std::uint8_t> patternBytes(std::size_t size, std::uint32_t seed) {
+  std::vector<std::uint8_t> out(size);
+  std::uint32_t x = seed * 2654435761u + 1;
+  for (auto& b : out) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    b = static_cast<std::uint8_t>(x);
+  }
+  return out;
+}
+
+inline std::filesystem::path referencePstFile() {
+  const char* dir = std::getenv("MAILFERRY_SOURCE_DIR");
+  return std::filesystem::path(dir ? dir : ".") / ".." / "shared" / "reference" /
+         "outlook-made.pst";
+}
+
+}  // namespace mailferry::testing

@@ -1,0 +1,133 @@
+// Property values: on-disk layouts of the factories, accessors, GUID text, FILETIME and the
+// UTF-8 / UTF-16 conversions with invalid input.
+#include "pst/Property.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace mailferry::pst {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(Property, TypeSizesAndKinds) {
+  EXPECT_EQ(fixedSize(PropType::Boolean), 1u);
+  EXPECT_EQ(fixedSize(PropType::Int16), 2u);
+  EXPECT_EQ(fixedSize(PropType::Int32), 4u);
+  EXPECT_EQ(fixedSize(PropType::ErrorCode), 4u);
+  EXPECT_EQ(fixedSize(PropType::SysTime), 8u);
+  EXPECT_EQ(fixedSize(PropType::Currency), 8u);
+  EXPECT_EQ(fixedSize(PropType::Guid), 16u);
+  for (PropType t : {PropType::Unicode, PropType::String8, PropType::Binary, PropType::Object,
+                     PropType::MultiInt32, PropType::MultiUnicode}) {
+    EXPECT_TRUE(isVariableSize(t)) << static_cast<int>(t);
+  }
+  EXPECT_FALSE(isVariableSize(PropType::Int64));
+  EXPECT_TRUE(isMultiValued(PropType::MultiBinary));
+  EXPECT_FALSE(isMultiValued(PropType::Binary));
+  EXPECT_EQ(makeTag(0x3001, PropType::Unicode), 0x3001001Fu);
+  EXPECT_EQ(tagId(0x3001001F), 0x3001);
+  EXPECT_EQ(tagType(0x3001001F), PropType::Unicode);
+}
+
+TEST(Property, GuidTextAndDiskOrder) {
+  // PS_PUBLIC_STRINGS: Data1..Data3 little-endian on disk, Data4 as written.
+  const Guid g = guidFromString("{00020329-0000-0000-C000-000000000046}");
+  const Guid disk = {0x29, 0x03, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+                     0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+  EXPECT_EQ(g, disk);
+  EXPECT_EQ(guidToString(g), "{00020329-0000-0000-C000-000000000046}");
+  EXPECT_EQ(guidFromString("6ed8da90-450b-101b-98da-00aa003f1305"),
+            guidFromString("{6ED8DA90-450B-101B-98DA-00AA003F1305}"));
+  for (const char* bad :
+       {"", "{00020329-0000-0000-C000-00000000004}", "00020329000000000C000000000000046",
+        "{00020329-0000-0000-C000-00000000004G}", "{00020329-0000-0000-C000-000000000046"}) {
+    EXPECT_THROW(guidFromString(bad), std::invalid_argument) << bad;
+  }
+}
+
+TEST(Property, FileTimeConversions) {
+  EXPECT_EQ(fileTimeFromUnix(0), 116444736000000000ull);
+  EXPECT_EQ(unixFromFileTime(116444736000000000ull), 0);
+  EXPECT_EQ(unixFromFileTime(fileTimeFromUnix(1700000000)), 1700000000);
+  EXPECT_EQ(unixFromFileTime(0), -11644473600ll);
+  EXPECT_EQ(fileTimeFromUnix(-11644473600ll - 5), 0u);  // before 1601: clamped, no wrap
+  EXPECT_EQ(fileTimeFromUnix(-1), 116444736000000000ull - 10000000ull);
+}
+
+TEST(Property, ScalarFactoriesLayOutLittleEndianBytes) {
+  EXPECT_EQ(PropValue::int16(-2).bytes(), (Bytes{0xFE, 0xFF}));
+  EXPECT_EQ(PropValue::int32(0x01020304).bytes(), (Bytes{4, 3, 2, 1}));
+  EXPECT_EQ(PropValue::uint32(0xFFFFFFFF).asInt32(), -1);
+  EXPECT_EQ(PropValue::int64(-1).bytes(), Bytes(8, 0xFF));
+  EXPECT_EQ(PropValue::float64(1.0).bytes(), (Bytes{0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
+  EXPECT_EQ(PropValue::boolean(true).bytes(), Bytes{1});
+  EXPECT_EQ(PropValue::time(0x0102030405060708ull).type(), PropType::SysTime);
+  EXPECT_EQ(PropValue::time(0x0102030405060708ull).asInt64(), 0x0102030405060708ll);
+  EXPECT_EQ(PropValue::int16(-7).asInt32(), -7);
+  EXPECT_EQ(PropValue::int32(-7).asInt64(), -7);
+  EXPECT_TRUE(PropValue::boolean(true).asBool());
+  EXPECT_FALSE(PropValue::int32(0).asBool());
+  EXPECT_THROW(PropValue::utf8("x").asInt32(), std::logic_error);
+  EXPECT_THROW(PropValue::int32(1).asString(), std::logic_error);
+}
+
+TEST(Property, StringsAreUtf16WithoutTerminator) {
+  const PropValue v = PropValue::utf8("Personal Folders");
+  EXPECT_EQ(v.type(), PropType::Unicode);
+  EXPECT_EQ(v.size(), 32u);
+  EXPECT_EQ(v.bytes()[0], 'P');
+  EXPECT_EQ(v.bytes()[1], 0);
+  EXPECT_EQ(v.asUtf8(), "Personal Folders");
+  EXPECT_EQ(PropValue::string(u"\u00E9\U0001F600").asString(), u"\u00E9\U0001F600");
+  EXPECT_EQ(PropValue::utf8("").size(), 0u);
+  const PropValue s8(PropType::String8, Bytes{'a', 'b'});
+  EXPECT_EQ(s8.asUtf8(), "ab");
+}
+
+TEST(Property, MultiValuedLayouts) {
+  const std::int32_t ints[] = {1, -1};
+  EXPECT_EQ(PropValue::multiInt32(ints).bytes(), (Bytes{1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+  // Count, one offset per value from the start of the value, then the values.
+  EXPECT_EQ(PropValue::multiString({u"ab", u"", u"c"}).bytes(),
+            (Bytes{3, 0, 0, 0, 16, 0, 0, 0, 20, 0, 0, 0, 20, 0, 0, 0, 'a', 0, 'b', 0, 'c', 0}));
+  EXPECT_EQ(PropValue::multiBinary({{9}, {7, 8}}).bytes(),
+            (Bytes{2, 0, 0, 0, 12, 0, 0, 0, 13, 0, 0, 0, 9, 7, 8}));
+  EXPECT_EQ(PropValue::multiString({}).bytes(), (Bytes{0, 0, 0, 0}));
+}
+
+TEST(Property, StreamedValuesCompareByTreeAndSize) {
+  const PropValue a(PropType::Binary, StreamedValue{0x40, 100000});
+  EXPECT_TRUE(a.isStreamed());
+  EXPECT_EQ(a.size(), 100000u);
+  EXPECT_EQ(a, PropValue(PropType::Binary, StreamedValue{0x40, 100000}));
+  EXPECT_FALSE(a == PropValue(PropType::Binary, StreamedValue{0x44, 100000}));
+  EXPECT_FALSE(a == PropValue::binary(std::string_view("x")));
+  EXPECT_EQ(PropValue::binary(std::string_view("abc")),
+            PropValue(PropType::Binary, Bytes{'a', 'b', 'c'}));
+}
+
+TEST(Property, Utf8ToUtf16ReplacesInvalidInput) {
+  EXPECT_EQ(toUtf16("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), u"A\u00E9\u20AC\U0001F600");
+  EXPECT_EQ(toUtf16("a\x80z"), u"a\uFFFDz");          // stray continuation byte
+  EXPECT_EQ(toUtf16("a\xE2\x82"), u"a\uFFFD");        // truncated at the end
+  EXPECT_EQ(toUtf16("\xE2\x82z"), u"\uFFFDz");        // truncated, next char kept
+  EXPECT_EQ(toUtf16("\xC0\xAF"), u"\uFFFD");          // overlong
+  EXPECT_EQ(toUtf16("\xED\xA0\x80"), u"\uFFFD");      // encoded surrogate
+  EXPECT_EQ(toUtf16("\xF4\x90\x80\x80"), u"\uFFFD");  // above U+10FFFF
+  EXPECT_EQ(toUtf16("\xFF\xFE"), u"\uFFFD\uFFFD");
+  EXPECT_EQ(toUtf16(std::string_view("a\0b", 3)), std::u16string(u"a\0b", 3));
+}
+
+TEST(Property, Utf16ToUtf8ReplacesLoneSurrogates) {
+  EXPECT_EQ(toUtf8(u"A\u00E9\u20AC\U0001F600"), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ(toUtf8(std::u16string{u'a', char16_t(0xD800), u'b'}),
+            "a\xEF\xBF\xBD"
+            "b");
+  EXPECT_EQ(toUtf8(std::u16string{char16_t(0xDC00)}), "\xEF\xBF\xBD");
+  EXPECT_EQ(toUtf8(std::u16string{char16_t(0xD83D)}), "\xEF\xBF\xBD");
+}
+
+}  // namespace
+}  // namespace mailferry::pst
