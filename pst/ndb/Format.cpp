@@ -47,8 +47,30 @@ constexpr bool tablesAreInverse() {
 static_assert(tablesAreInverse(), "the permutative encoding tables must be inverse permutations");
 }  // namespace
 
+namespace {
+// Slicing-by-8 tables: kSlices[k][b] is the CRC step of byte b followed by k zero bytes, so
+// that eight bytes are folded in with eight lookups instead of eight dependent steps.
+constexpr std::array<std::array<std::uint32_t, 256>, 8> makeSlices() {
+  std::array<std::array<std::uint32_t, 256>, 8> t{};
+  t[0] = detail::kCrcTable;
+  for (std::size_t k = 1; k < 8; ++k) {
+    for (std::size_t i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
+  }
+  return t;
+}
+constexpr auto kSlices = makeSlices();
+}  // namespace
+
 std::uint32_t computeCrc(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
-  for (std::uint8_t b : bytes) crc = detail::kCrcTable[(crc ^ b) & 0xFF] ^ (crc >> 8);
+  const std::uint8_t* p = bytes.data();
+  std::size_t n = bytes.size();
+  for (; n >= 8; n -= 8, p += 8) {
+    const std::uint32_t lo = crc ^ load32(p);
+    crc = kSlices[7][lo & 0xFF] ^ kSlices[6][(lo >> 8) & 0xFF] ^ kSlices[5][(lo >> 16) & 0xFF] ^
+          kSlices[4][lo >> 24] ^ kSlices[3][p[4]] ^ kSlices[2][p[5]] ^ kSlices[1][p[6]] ^
+          kSlices[0][p[7]];
+  }
+  for (; n > 0; --n, ++p) crc = detail::kCrcTable[(crc ^ *p) & 0xFF] ^ (crc >> 8);
   return crc;
 }
 
