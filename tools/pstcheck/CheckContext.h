@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "pst/ndb/NdbReader.h"
 #include "pst/ndb/NdbReaderLayout.h"
@@ -23,14 +24,23 @@ inline std::string hex(std::uint64_t v) {
   return s.str();
 }
 
+// A node of the NBT (owner 0) or a subnode of a top-level node (owner = that node).
+struct NodeObject {
+  Nid nid = 0;
+  pst::NodeRefs refs;
+  Nid owner = 0;
+};
+
 struct CheckContext {
   std::filesystem::path path;
   std::unique_ptr<pst::NdbReader> ndb;
   pst::ndbread::Header header;
   CheckLog log;
   CheckSummary summary;
-  std::map<Nid, std::uint64_t> nbtEntryOffset;  // file offset of each node's NBT entry
-  std::map<Bid, std::uint64_t> bbtEntryOffset;  // file offset of each block's BBT entry
+  std::map<Nid, std::uint64_t> nbtEntryOffset;        // file offset of each node's NBT entry
+  std::map<Bid, std::uint64_t> bbtEntryOffset;        // file offset of each block's BBT entry
+  std::vector<NodeObject> objects;                    // every node, each followed by its subnodes
+  std::map<pst::PropId, std::uint64_t> namedIdsUsed;  // named property ids and where one is used
 
   [[noreturn]] void fail(const std::string& what, std::uint64_t offset) const {
     throw PstError(what, path.string(), static_cast<std::int64_t>(offset));

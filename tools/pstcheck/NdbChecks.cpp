@@ -230,12 +230,14 @@ void checkNodeDatabase(CheckContext& c) {
   std::vector<std::pair<Nid, Nid>> usedNids;  // (nid, owning top-level node)
   for (const auto& n : nodes) {
     usedNids.push_back({n.nid, n.nid});
+    c.objects.push_back({n.nid, {n.data, n.sub}, 0});
     c.ndb->readLeaves(n.data);
     const auto subs = c.ndb->readSubnodes(n.sub);
     std::function<void(const std::vector<pst::SubnodeEntry>&)> collect =
         [&](const std::vector<pst::SubnodeEntry>& entries) {
           for (const auto& s : entries) {
             usedNids.push_back({s.nid, n.nid});
+            c.objects.push_back({s.nid, {s.data, s.sub}, n.nid});
             collect(c.ndb->readSubnodes(s.sub));
           }
         };
