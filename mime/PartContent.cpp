@@ -1,0 +1,71 @@
+// Chunked reading of decoded MIME part content through a GMime filter stream.
+#include "mime/PartContent.h"
+
+#include <vector>
+
+#include "mime/GMimeHandles.h"
+
+namespace mailferry::mime {
+
+namespace {
+
+std::uint64_t drain(GMimeStream* stream,
+                    const std::function<void(std::span<const std::uint8_t>)>& consume) {
+  std::vector<std::uint8_t> buffer(kContentChunkBytes);
+  std::uint64_t total = 0;
+  while (true) {
+    const ssize_t n =
+        g_mime_stream_read(stream, reinterpret_cast<char*>(buffer.data()), buffer.size());
+    if (n <= 0) break;
+    consume(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
+    total += static_cast<std::uint64_t>(n);
+  }
+  return total;
+}
+
+bool needsDecoder(GMimeContentEncoding encoding) {
+  return encoding == GMIME_CONTENT_ENCODING_BASE64 ||
+         encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE ||
+         encoding == GMIME_CONTENT_ENCODING_UUENCODE;
+}
+
+}  // namespace
+
+std::uint64_t streamPartContent(GMimePart* part,
+                                const std::function<void(std::span<const std::uint8_t>)>& consume) {
+  GMimeDataWrapper* content = g_mime_part_get_content(part);
+  if (content == nullptr) return 0;
+  GMimeStream* raw = g_mime_data_wrapper_get_stream(content);
+  if (raw == nullptr) return 0;
+  g_mime_stream_reset(raw);
+  GObjectPtr<GMimeStream> filtered(g_mime_stream_filter_new(raw));
+  const GMimeContentEncoding encoding = g_mime_data_wrapper_get_encoding(content);
+  if (needsDecoder(encoding)) {
+    GObjectPtr<GMimeFilter> decoder(g_mime_filter_basic_new(encoding, FALSE));
+    g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), decoder.get());
+  }
+  return drain(filtered.get(), consume);
+}
+
+PartBytes readPartContent(GMimePart* part, std::size_t maxBytes) {
+  PartBytes result;
+  streamPartContent(part, [&](std::span<const std::uint8_t> chunk) {
+    const std::size_t room = maxBytes - result.bytes.size();
+    if (chunk.size() > room) {
+      result.truncated = true;
+      chunk = chunk.first(room);
+    }
+    result.bytes.append(reinterpret_cast<const char*>(chunk.data()), chunk.size());
+  });
+  return result;
+}
+
+std::uint64_t streamEntity(GMimeObject* entity,
+                           const std::function<void(std::span<const std::uint8_t>)>& consume) {
+  GObjectPtr<GMimeStream> memory(g_mime_stream_mem_new());
+  g_mime_object_write_to_stream(entity, nullptr, memory.get());
+  g_mime_stream_reset(memory.get());
+  return drain(memory.get(), consume);
+}
+
+}  // namespace mailferry::mime
