@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <memory>
@@ -12,12 +13,14 @@
 
 #include "pst/ndb/Format.h"
 #include "pst/ndb/NdbReader.h"
+#include "pst/ndb/NdbReaderLayout.h"
 #include "tests/pstcheck/TestFiles.h"
 
 namespace mailferry::pstcheck {
 namespace {
 
 namespace fmt = pst::format;
+using pst::Nid;
 
 // Runs the checker and returns the offset it names, or -2 when the file passes.
 std::int64_t failingOffset(const std::filesystem::path& file, std::string* message = nullptr) {
@@ -34,6 +37,27 @@ void rewriteAMapCrc(std::vector<std::uint8_t>& bytes, std::uint64_t amap) {
   const auto crc =
       fmt::computeCrc(std::span<const std::uint8_t>(bytes).subspan(amap, fmt::kPageDataSize));
   fmt::store32(bytes.data() + amap + fmt::pagetrailer::kCrc, crc);
+}
+
+void rewriteHeaderCrcs(std::vector<std::uint8_t>& bytes) {
+  namespace h = fmt::header;
+  const std::span<const std::uint8_t> all(bytes);
+  fmt::store32(bytes.data() + h::kCrcPartial,
+               fmt::computeCrc(all.subspan(h::kCrcStart, h::kCrcPartialLength)));
+  fmt::store32(bytes.data() + h::kCrcFull,
+               fmt::computeCrc(all.subspan(h::kCrcStart, h::kCrcFullLength)));
+}
+
+// Changes an external block's decoded data and makes its trailer CRC right again.
+void rewriteBlock(std::vector<std::uint8_t>& bytes, const pst::BlockEntry& b,
+                  const std::function<void(std::vector<std::uint8_t>&)>& change) {
+  std::vector<std::uint8_t> data(bytes.begin() + b.offset, bytes.begin() + b.offset + b.size);
+  fmt::permuteDecode(data);
+  change(data);
+  fmt::permuteEncode(data);
+  std::copy(data.begin(), data.end(), bytes.begin() + b.offset);
+  const std::uint64_t trailer = b.offset + fmt::blockDiskSize(b.size) - fmt::kBlockTrailerSize;
+  fmt::store32(bytes.data() + trailer + fmt::blocktrailer::kCrc, fmt::computeCrc(data));
 }
 
 class PstCheck : public ::testing::Test {
@@ -102,6 +126,73 @@ TEST_F(PstCheck, NamesTheAMapByteOfAWrongAllocationBit) {
   auto crc = original_;
   crc[fmt::kFirstAMapOffset + 100] ^= 0x01;
   EXPECT_EQ(failingOffset(damaged(crc)), static_cast<std::int64_t>(fmt::kFirstAMapOffset));
+}
+
+TEST_F(PstCheck, NamesTheHeaderFieldOfAWrongCounter) {
+  auto bytes = original_;
+  // rgnid[4], the message counter, below the messages in use.
+  fmt::store32(bytes.data() + fmt::header::kRgnid + 4 * 4, 0x10000);
+  rewriteHeaderCrcs(bytes);
+  std::string message;
+  EXPECT_EQ(failingOffset(damaged(bytes), &message), fmt::header::kRgnid + 16) << message;
+
+  bytes = original_;
+  fmt::store64(bytes.data() + fmt::header::kAMapFree, 0x23B40);
+  rewriteHeaderCrcs(bytes);
+  EXPECT_EQ(failingOffset(damaged(bytes), &message), fmt::header::kAMapFree) << message;
+}
+
+TEST_F(PstCheck, FindsAFolderCountThatDisagreesWithItsTables) {
+  auto reader = pst::NdbReader::open(testing::referencePst());
+  const Nid deletedItems = 0x8062;
+  const auto pc = *reader->block(reader->node(deletedItems)->data);
+  auto bytes = original_;
+  rewriteBlock(bytes, pc, [](std::vector<std::uint8_t>& heap) {
+    // The PC record of PidTagContentCount: id 0x3602, type 0x0003, inline value.
+    const std::array<std::uint8_t, 4> record = {0x02, 0x36, 0x03, 0x00};
+    auto at = std::search(heap.begin(), heap.end(), record.begin(), record.end());
+    ASSERT_NE(at, heap.end());
+    at[4] = 1;
+  });
+  std::string message;
+  // The IPM subtree's hierarchy row for Deleted Items no longer matches the folder.
+  const auto hierarchy = *reader->block(reader->node(0x802D)->data);
+  EXPECT_EQ(failingOffset(damaged(bytes), &message), static_cast<std::int64_t>(hierarchy.offset))
+      << message;
+  EXPECT_NE(message.find("0x8062"), std::string::npos) << message;
+}
+
+TEST_F(PstCheck, FindsAMissingMandatoryNode) {
+  // Renumber the search management queue 0x1E1 to 0x1E9 in its NBT leaf (order is kept).
+  auto bytes = original_;
+  auto reader = pst::NdbReader::open(testing::referencePst());
+  std::uint64_t entry = 0;
+  std::uint64_t page = 0;
+  std::uint64_t lastPage = 0;
+  const pst::ndbread::RawRead read = [&](std::uint64_t o, std::size_t n) {
+    return reader->readRaw(o, n);
+  };
+  pst::ndbread::Header header =
+      pst::ndbread::parseHeader(reader->readRaw(0, fmt::kHeaderSize), testing::referencePst());
+  pst::ndbread::walkBTree(
+      read, testing::referencePst(), reader->fileSize(), pst::ndbread::TreeKind::Nodes, header.nbt,
+      [&](const pst::ndbread::PageVisit& v) { lastPage = v.offset; },
+      [&](std::span<const std::uint8_t> e, std::uint64_t at) {
+        if (fmt::load32(e.data()) == 0x1E1) {
+          entry = at;
+          page = lastPage;
+        }
+      });
+  ASSERT_NE(entry, 0u);
+  ASSERT_NE(entry, page) << "0x1E1 is the first key of its page";
+  bytes[entry] = 0xE9;
+  fmt::store32(
+      bytes.data() + page + fmt::pagetrailer::kCrc,
+      fmt::computeCrc(std::span<const std::uint8_t>(bytes).subspan(page, fmt::kPageDataSize)));
+  std::string message;
+  EXPECT_EQ(failingOffset(damaged(bytes), &message), static_cast<std::int64_t>(header.nbt.ib))
+      << message;
+  EXPECT_NE(message.find("0x1E1"), std::string::npos) << message;
 }
 
 TEST_F(PstCheck, ToolExitsZeroOnSuccessAndOneNamingTheOffset) {

@@ -59,7 +59,9 @@ class Messaging {
  private:
   const pst::NodeEntry& node(Nid nid, const std::string& why) {
     auto it = nodes_.find(nid);
-    if (it == nodes_.end()) c_.fail("node " + hex(nid) + " (" + why + ") is missing", 0);
+    // A missing node has no place of its own: point at the root of the node B-tree.
+    if (it == nodes_.end())
+      c_.fail("node " + hex(nid) + " (" + why + ") is missing", c_.header.nbt.ib);
     return it->second;
   }
   std::uint64_t dataOffset(Nid nid) { return c_.blockOffset(nodes_.at(nid).data); }
