@@ -1,0 +1,71 @@
+// Commits during long work: a copy of the file taken while the store is still being written
+// holds everything up to the last automatic commit and nothing after it.
+#include <gtest/gtest.h>
+
+#include "pst/messaging/MessageWriter.h"
+#include "pst/messaging/PropTags.h"
+#include "pst/messaging/PstStore.h"
+#include "tests/pst-messaging/StoreInspector.h"
+
+namespace mailferry::pst {
+namespace {
+
+using testing::StoreInspector;
+using testing::TempDir;
+
+TEST(Commits, ACrashLosesOnlyTheItemsSinceTheLastAutomaticCommit) {
+  TempDir dir;
+  const auto file = dir / "live.pst";
+  const auto snapshot = dir / "snapshot.pst";
+  CommitPolicy policy;
+  policy.itemsPerCommit = 10;
+  policy.bytesPerCommit = 0;
+  auto store = PstStore::create(file, u"Live", policy);
+  const Nid folder = store->addFolder(store->ipmSubtree(), u"Mail");
+  for (int i = 0; i < 25; ++i) {
+    auto m = store->addMessage(folder);
+    m->set(tags::kSubject, PropValue::utf8("message " + std::to_string(i)));
+    m->save();
+  }
+  // The process "dies" here: the file as it is on disk now.
+  std::filesystem::copy_file(file, snapshot);
+  {
+    StoreInspector s(snapshot);
+    EXPECT_EQ(s.nodesOfType(NidType::NormalMessage).size(), 20u);
+    EXPECT_EQ(s.table(folder + 0xC).rows().size(), 20u);
+    EXPECT_EQ(s.int32(folder, tags::kContentCount), 20);
+  }
+  store->close();
+  StoreInspector s(file);
+  EXPECT_EQ(s.nodesOfType(NidType::NormalMessage).size(), 25u);
+  EXPECT_EQ(s.int32(folder, tags::kContentCount), 25);
+}
+
+TEST(Commits, ByteThresholdCommitsLargeItemsEarly) {
+  TempDir dir;
+  const auto file = dir / "bytes.pst";
+  CommitPolicy policy;
+  policy.itemsPerCommit = 0;
+  policy.bytesPerCommit = 100'000;
+  auto store = PstStore::create(file, u"Bytes", policy);
+  const Nid folder = store->addFolder(store->ipmSubtree(), u"Mail");
+  auto m = store->addMessage(folder);
+  m->set(tags::kBody, PropValue::utf8(std::string(200'000, 'z')));
+  m->save();
+  m.reset();
+  EXPECT_EQ(StoreInspector(file).nodesOfType(NidType::NormalMessage).size(), 1u);
+  EXPECT_FALSE(CommitPolicy{}.due(999, 1000));
+  EXPECT_TRUE(CommitPolicy{}.due(1000, 0));
+  EXPECT_TRUE(CommitPolicy{}.due(1, 32ull << 20));
+}
+
+TEST(Commits, ClosedStoreRefusesWork) {
+  TempDir dir;
+  auto store = PstStore::create(dir / "closed.pst", u"Closed");
+  store->close();
+  EXPECT_THROW(store->addFolder(store->ipmSubtree(), u"X"), PstError);
+  EXPECT_THROW(store->commit(), PstError);
+}
+
+}  // namespace
+}  // namespace mailferry::pst
