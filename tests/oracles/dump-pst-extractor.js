@@ -114,5 +114,7 @@ const normaliser = spawnSync('/usr/bin/python3', [path.join(__dirname, 'oracle_c
   'pst-extractor', ...(counts ? ['--counts'] : []), ...(sample ? ['--sample', String(sample)] : [])],
 { input: JSON.stringify({ storeName: str(store.displayName), folders }), maxBuffer: 1 << 30 });
 process.stderr.write(normaliser.stderr);
+// exitCode rather than exit(): exit() drops what a piped stdout has not flushed yet (dumps
+// over 64 KB were cut short).
 process.stdout.write(normaliser.stdout);
-process.exit(normaliser.status === null ? 1 : normaliser.status);
+process.exitCode = normaliser.status === null ? 1 : normaliser.status;
