@@ -1,0 +1,89 @@
+// Opening and closing the target store of a run.
+#include "store/TargetStore.h"
+
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "sources/FsPath.h"
+#include "sources/PathSeparator.h"
+#include "sources/registry.h"
+#include "store/Clock.h"
+
+namespace mailferry::store {
+
+namespace {
+
+constexpr int kMaxNameSuffix = 1000;
+
+std::string withSuffix(const std::string& text, int suffix) {
+  return suffix <= 1 ? text : text + " (" + std::to_string(suffix) + ")";
+}
+
+std::set<const sources::ConversionWindow*>& runningWindows() {
+  static std::set<const sources::ConversionWindow*> windows;
+  return windows;
+}
+
+}  // namespace
+
+std::optional<TargetStore> openTargetStore(sources::ConversionWindow& window, RunKind kind) {
+  window.yield();
+  std::string folder = sources::registry::BrowseForFolder(window.owner(), "",
+                                                          "Please select a folder:", false, false);
+  window.yield();
+  if (folder.empty()) return std::nullopt;
+  if (folder.back() != sources::kPathSeparator) folder += sources::kPathSeparator;
+
+  window.yield();
+  window.setProgressMin(0);
+  window.setProgressMax(100);
+  window.yield();
+
+  TargetStore target;
+  target.outputFolder = folder;
+  target.session = std::make_unique<Session>();
+  target.session->Logon();
+
+  // The clock is read once for the file name and once for the display name, so the two may
+  // differ by a second.
+  const std::string fileStamp = timeStamp(clock()());
+  const std::string displayStamp = timeStamp(clock()());
+  const std::string baseName = folder + pstBaseName(kind) + fileStamp;
+
+  std::error_code ec;
+  if (!std::filesystem::is_directory(sources::toFsPath(folder), ec)) {
+    throw StoreError("the output folder " + folder + " does not exist or is no folder");
+  }
+  for (int suffix = 1;; ++suffix) {
+    if (suffix > kMaxNameSuffix) throw StoreError("no free file name for " + baseName + ".pst");
+    std::string path = withSuffix(baseName, suffix) + ".pst";
+    if (std::filesystem::exists(sources::toFsPath(path), ec)) continue;
+    target.pstPath = path;
+    target.storeDisplayName = withSuffix(displayNamePrefix(kind) + displayStamp, suffix);
+    break;
+  }
+
+  Store store = target.session->Stores().AddPSTStore(
+      sources::toFsPath(target.pstPath), StoreList::kDefaultStoreFormat, target.storeDisplayName);
+  target.store = store;
+  target.storeEntryId = store.EntryID();
+  if (kind == RunKind::Contacts) target.store->ValidateIPMTree();
+  return target;
+}
+
+void closeTargetStore(TargetStore& target, sources::ConversionWindow& window) {
+  window.yield();
+  if (target.session && target.session->loggedOn()) target.session->Logoff();
+  target.store.reset();
+  target.session.reset();
+}
+
+SingleRun::SingleRun(const sources::ConversionWindow& window)
+    : window_(&window), entered_(runningWindows().insert(&window).second) {}
+
+SingleRun::~SingleRun() {
+  if (entered_) runningWindows().erase(window_);
+}
+
+}  // namespace mailferry::store
