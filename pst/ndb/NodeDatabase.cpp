@@ -234,6 +234,9 @@ NodeDatabase::~NodeDatabase() = default;
 
 std::unique_ptr<NodeDatabase> NodeDatabase::create(const std::filesystem::path& path,
                                                    CryptMethod crypt) {
+  if (crypt != CryptMethod::None && crypt != CryptMethod::Permute) {
+    throw PstError("unsupported data encoding", path.string());
+  }
   std::unique_ptr<NodeDatabase> db(new NodeDatabase());
   db->impl_ = std::make_unique<Impl>(path, crypt);  // throws when the path exists
   try {

@@ -36,8 +36,7 @@ TEST(DataTree, StreamsOfEveryBoundarySizeReadBackExactly) {
                         {kMaxBlockData, 0},
                         {kMaxBlockData + 1, 1},
                         {kMaxXBlockEntries * kMaxBlockData, 1},
-                        {kMaxXBlockEntries * kMaxBlockData + 1, 2},
-                        {2 * kMaxXBlockEntries * kMaxBlockData + 5000, 2}};
+                        {kMaxXBlockEntries * kMaxBlockData + 1, 2}};
   std::vector<Bid> roots;
   {
     auto db = NodeDatabase::create(path);
