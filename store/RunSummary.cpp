@@ -1,0 +1,58 @@
+// The closing message of a run.
+#include "store/RunSummary.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "sources/Dialogs.h"
+
+namespace mailferry::store {
+
+namespace {
+
+std::string counted(std::size_t count, const ItemWords& words) {
+  return std::to_string(count) + " " + (count == 1 ? words.singular : words.plural);
+}
+
+}  // namespace
+
+RunSummary summarizeRun(const RunTally& tally, ItemWords words) {
+  RunSummary summary;
+  const auto converted = static_cast<std::size_t>(tally.converted);
+  const std::size_t failed = tally.failures.size();
+  if (!tally.storeError.empty()) {
+    summary.warning = true;
+    summary.text = "The new store could not be finished: " + tally.storeError + "\n";
+  }
+  if (converted == 0 && failed > 0) {
+    summary.warning = true;
+    summary.text += std::string("No ") + words.singular + " was converted: " +
+                    (failed == 1 ? std::string("the one file failed.")
+                                 : "all " + std::to_string(failed) + " files failed.");
+  } else if (converted == 0) {
+    summary.warning = true;
+    summary.text += std::string("No ") + words.singular + " was converted: the list holds no file.";
+  } else {
+    summary.text +=
+        counted(converted, words) + " converted, " + std::to_string(failed) + " failed.";
+    summary.warning = summary.warning || failed > 0;
+  }
+  if (failed > 0) {
+    summary.text += "\nNot converted:";
+    const std::size_t named = std::min<std::size_t>(failed, kNamedFailures);
+    for (std::size_t i = 0; i < named; ++i) {
+      summary.text += "\n" + tally.failures[i].path + ": " + tally.failures[i].cause;
+    }
+    if (failed > named) summary.text += "\n... and " + std::to_string(failed - named) + " more.";
+  }
+  if (!tally.pstPath.empty()) summary.text += "\nSaved in: " + tally.pstPath;
+  return summary;
+}
+
+void showRunSummary(const RunSummary& summary) {
+  sources::dialogs().messageBox(
+      summary.text, std::string(sources::kApplicationTitle),
+      summary.warning ? sources::MessageIcon::Exclamation : sources::MessageIcon::Information);
+}
+
+}  // namespace mailferry::store

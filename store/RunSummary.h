@@ -1,0 +1,42 @@
+// The one message that closes a conversion run: how many files were converted, how many were
+// not, and the first of those with their cause. A run in which every file failed says so.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace mailferry::store {
+
+// A listed file that did not become an item, and why.
+struct FailedFile {
+  std::string path;
+  std::string cause;
+};
+
+struct RunTally {
+  int converted = 0;
+  std::vector<FailedFile> failures;  // in row order
+  std::string pstPath;               // the new store's file, once it is made
+  std::string storeError;            // why the store could not be finished, if it could not
+};
+
+// What the items are called: "message"/"messages", "contact"/"contacts".
+struct ItemWords {
+  const char* singular;
+  const char* plural;
+};
+
+// How many failed files the closing message names.
+inline constexpr int kNamedFailures = 5;
+
+struct RunSummary {
+  std::string text;
+  bool warning = false;  // some or all files failed, or the store could not be finished
+};
+
+RunSummary summarizeRun(const RunTally& tally, ItemWords words);
+
+// Shows it titled with the application's title, with the warning icon when it is a warning.
+void showRunSummary(const RunSummary& summary);
+
+}  // namespace mailferry::store
