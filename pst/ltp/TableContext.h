@@ -24,7 +24,9 @@ using Cells = std::vector<std::pair<PropTag, PropValue>>;
 
 class TableContextWriter {
  public:
-  // The columns besides PidTagLtpRowId and PidTagLtpRowVer, which every table has.
+  // The columns besides PidTagLtpRowId and PidTagLtpRowVer, which every table has. Their
+  // order matters: existence bits and cell places follow it the way Outlook's do, so Outlook's
+  // templates are reproduced exactly when their columns are given in the order of their bits.
   explicit TableContextWriter(std::vector<PropTag> columns);
   ~TableContextWriter();
   TableContextWriter(TableContextWriter&&) noexcept;
