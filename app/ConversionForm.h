@@ -2,6 +2,7 @@
 // window differs only in the captions and the vertical places of its middle block.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include "sources/ConversionWindow.h"
@@ -107,8 +108,11 @@ class ConversionForm : public QWidget, public sources::ConversionWindow {
   void Form_Initialize();
   void Form_Unload();
 
+  static constexpr int kYieldIntervalMilliseconds = 10;
+
   sources::WindowKind kind_;
   bool centred_ = false;
+  QElapsedTimer sinceYield_;
 };
 
 }  // namespace mailferry::app

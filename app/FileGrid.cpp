@@ -46,8 +46,10 @@ FileGrid::FileGrid(QWidget* parent) : QTableView(parent), model_(this) {
   colWidthsTwips_.assign(1, kDefaultColTwips);
   setColumnWidth(0, px(kDefaultColTwips));
 
+  // Rows appended in a quick burst show once the burst is over or the catch-up time has
+  // passed, never once per row: each publication makes the view measure every row.
   publishLater_.setSingleShot(true);
-  publishLater_.setInterval(0);
+  publishLater_.setInterval(kCatchUpMilliseconds);
   connect(&publishLater_, &QTimer::timeout, this, &FileGrid::publishNow);
   connect(&model_, &QAbstractItemModel::modelReset, this, &FileGrid::onModelChanged);
   sincePublish_.start();

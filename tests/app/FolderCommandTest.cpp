@@ -58,8 +58,7 @@ TEST_F(FolderCommandTest, EmailWindowListsCountsEnablesConvertAndReportsTheFind)
   EXPECT_EQ(email.cursor().shape(), Qt::ArrowCursor) << "the busy pointer is gone";
 
   // The view catches up with every listed row once the work is done.
-  QTest::qWait(50);
-  EXPECT_EQ(email.grdFiles1->model()->rowCount(), 3);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return email.grdFiles1->model()->rowCount() == 3; }, 5000));
   EXPECT_EQ(email.grdFiles1->model()->data(email.grdFiles1->model()->index(2, 0)).toString(),
             QString::fromStdString(email.gridText(2, 0)));
   EXPECT_EQ(email.gridColWidth(0), 10000) << "the first listed file sets the column width";

@@ -41,13 +41,15 @@ inline int runProgramLoop(std::function<void()> action, int limitMs = 10000) {
   return QCoreApplication::exec();
 }
 
-// Calls answer once a modal window is up; used for the About window's own event loop.
-inline void whenModalShown(std::function<void(QWidget*)> answer) {
-  QTimer::singleShot(10, [answer = std::move(answer)]() mutable {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
+// Calls answer once a modal window is up and active (activation may come a moment after
+// the show); used for the About window's own event loop.
+inline void whenModalShown(std::function<void(QWidget*)> answer, int triesLeft = 500) {
+  QTimer::singleShot(10, [answer = std::move(answer), triesLeft]() mutable {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && (modal->isActiveWindow() || triesLeft <= 0)) {
       answer(modal);
     } else {
-      whenModalShown(std::move(answer));
+      whenModalShown(std::move(answer), triesLeft - 1);
     }
   });
 }

@@ -87,7 +87,7 @@ void openAboutFrom(QWidget& window, std::function<void(FrmAbout&)> answer) {
     EXPECT_EQ(theFrmAbout(), about);
     EXPECT_EQ(about->parentWidget(), &window) << "centred over the window whose link was clicked";
     EXPECT_TRUE(about->isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), about->cmdBack) << "OK holds the focus";
+    EXPECT_EQ(about->focusWidget(), about->cmdBack) << "OK holds the focus";
     answer(*about);
   });
   window.show();
