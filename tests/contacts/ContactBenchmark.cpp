@@ -4,6 +4,8 @@
 
 #include "contacts/ContactFile.h"
 #include "contacts/ContactRecordWriter.h"
+#include "pst/messaging/MessageWriter.h"
+#include "pst/messaging/PstStore.h"
 #include "tests/contacts/ContactXml.h"
 #include "tests/contacts/RecordingSink.h"
 
@@ -78,6 +80,33 @@ void BM_ReadAndMapContactFiles(benchmark::State& state) {
   reportPeakMemory(state);
 }
 BENCHMARK(BM_ReadAndMapContactFiles)->Unit(benchmark::kMillisecond);
+
+// The whole road of a contact: read the file, write it into a new PST's Contacts folder.
+void BM_ConvertContactFilesToPst(benchmark::State& state) {
+  auto& all = files();
+  int run = 0;
+  for (auto _ : state) {
+    const auto pstPath = all.folder.path() / ("bench" + std::to_string(run++) + ".pst");
+    {
+      auto store = pst::PstStore::create(pstPath, u"Contacts benchmark");
+      store->validateIpmTree();
+      const auto contacts = *store->defaultFolder(pst::DefaultFolder::Contacts);
+      for (const auto& path : all.paths) {
+        ContactRecord record = readContactFile(path);
+        trimTextFields(record);
+        auto item = store->addMessage(contacts);
+        writeContactRecord(record, *item);
+        item->save();
+      }
+      store->close();
+    }
+    state.counters["pst_MiB"] =
+        static_cast<double>(std::filesystem::file_size(pstPath)) / (1024.0 * 1024.0);
+    std::filesystem::remove(pstPath);
+  }
+  reportPeakMemory(state);
+}
+BENCHMARK(BM_ConvertContactFilesToPst)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace mailferry::contacts
