@@ -93,8 +93,9 @@ void writeAddresses(const ContactValues& values, pst::MessageSink& item) {
   // address" ([MS-OXOCNTC] 2.2.1.3); the business one is preferred.
   const std::int32_t postalId =
       !values.work.empty() ? kPostalWork : (!values.home.empty() ? kPostalHome : kPostalNone);
-  setNamedInt(item, 0x8022, postalId);  // PidLidPostalAddressId
+  // Outlook leaves PidLidPostalAddressId out when the contact has no address.
   if (postalId == kPostalNone) return;
+  setNamedInt(item, 0x8022, postalId);  // PidLidPostalAddressId
   const ContactAddress& mailing = postalId == kPostalWork ? values.work : values.home;
   setText(item, 0x3A29001F, mailing.street);                         // PidTagStreetAddress
   setText(item, 0x3A27001F, mailing.city);                           // PidTagLocality
@@ -144,24 +145,25 @@ std::string composeAddress(const ContactAddress& address) {
 }
 
 std::string composeEmailDisplayName(const std::string& fullName, const std::string& address) {
-  if (fullName.empty() || fullName == address) return address;
-  return fullName + " (" + address + ")";
+  return fullName.empty() ? address : fullName;
 }
 
 void writeDerivedContactProperties(const ContactValues& values, pst::MessageSink& item) {
   item.set(0x001A001F, PropValue::utf8("IPM.Contact"));  // PidTagMessageClass
 
   const std::string displayName = composeDisplayName(values);
-  setText(item, 0x3001001F, displayName);              // PidTagDisplayName
-  setText(item, 0x0037001F, displayName);              // PidTagSubject
-  setText(item, 0x0E1D001F, displayName);              // PidTagNormalizedSubject
+  setText(item, 0x3001001F, displayName);  // PidTagDisplayName
+  setText(item, 0x0037001F, displayName);  // PidTagSubject
+  // Outlook keeps no PidTagNormalizedSubject in a PST (it follows from the subject), but it
+  // keeps the conversation topic.
+  setText(item, 0x0070001F, displayName);              // PidTagConversationTopic
   setText(item, 0x3A0A001F, composeInitials(values));  // PidTagInitials
 
   const FileAs fileAs = composeFileAs(values);
   setNamedText(item, 0x8005, fileAs.text);  // PidLidFileUnder
   setNamedInt(item, 0x8006, fileAs.id);     // PidLidFileUnderId
 
-  // Only a personal name goes before "(address)"; a company-only contact shows the address.
+  // Only a personal name labels an address; a company-only contact shows the address itself.
   const std::string fullName = joinNonEmpty(
       {&values.prefix, &values.givenName, &values.middleName, &values.surname, &values.generation},
       " ");

@@ -60,7 +60,8 @@ std::string composeInitials(const ContactValues& values);
 FileAs composeFileAs(const ContactValues& values);
 // "Street\r\nCity, State PostalCode\r\nCountry", empty parts dropped with their separators.
 std::string composeAddress(const ContactAddress& address);
-// "Full Name (address)", or the address alone when there is no full name.
+// The label of an e-mail entry: the full name, as Outlook stores it (its own files show the
+// full name here, not "Full Name (address)"), or the address when there is no name.
 std::string composeEmailDisplayName(const std::string& fullName, const std::string& address);
 
 // Sets every derived property on the item; empty results are left unset.

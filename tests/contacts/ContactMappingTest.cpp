@@ -179,20 +179,20 @@ TEST(ContactDerived, FullContact) {
   EXPECT_EQ(textAt(sink, 0x001A001F), "IPM.Contact");
   EXPECT_EQ(textAt(sink, 0x3001001F), "Dr. Jane Anne Smith Jr.");
   EXPECT_EQ(textAt(sink, 0x0037001F), "Dr. Jane Anne Smith Jr.");
-  EXPECT_EQ(textAt(sink, 0x0E1D001F), "Dr. Jane Anne Smith Jr.");
+  EXPECT_EQ(textAt(sink, 0x0070001F), "Dr. Jane Anne Smith Jr.");
   EXPECT_EQ(textAt(sink, 0x3A0A001F), "J.A.S.");
   EXPECT_EQ(textAt(sink, store::kPrDisplayNamePrefix), "Dr.");
   EXPECT_EQ(textAt(sink, store::kPrGeneration), "Jr.");
   EXPECT_EQ(namedText(sink, 0x8005), "Smith, Jane Anne");
   EXPECT_EQ(namedInt(sink, 0x8006), 0x8017);
 
-  EXPECT_EQ(namedText(sink, 0x8080), "Dr. Jane Anne Smith Jr. (jane@example.com)");
+  EXPECT_EQ(namedText(sink, 0x8080), "Dr. Jane Anne Smith Jr.");
   EXPECT_EQ(namedText(sink, 0x8082), "SMTP");
   EXPECT_EQ(namedText(sink, 0x8084), "jane@example.com");
   const auto entryId = sink.getNamed(lid(0x8085), PropType::Binary);
   ASSERT_TRUE(entryId);
-  EXPECT_EQ(entryId->bytes(), store::makeOneOffEntryId("Dr. Jane Anne Smith Jr. (jane@example.com)",
-                                                       "SMTP", "jane@example.com"));
+  EXPECT_EQ(entryId->bytes(),
+            store::makeOneOffEntryId("Dr. Jane Anne Smith Jr.", "SMTP", "jane@example.com"));
   EXPECT_EQ(namedText(sink, 0x8090), "<unset>");
   EXPECT_EQ(namedText(sink, 0x80A2), "SMTP");
   EXPECT_EQ(*sink.getNamed(lid(0x8028), PropType::MultiInt32),
@@ -261,6 +261,30 @@ TEST(ContactDerived, OneOffEntryIdLayout) {
   EXPECT_EQ(id, expected);
 }
 
+// PidLidEmail1OriginalEntryId of the contact in shared/reference/outlook-made.pst, written by
+// Outlook itself for "contact name 1" <contact1@rjohnson.id.au>.
+TEST(ContactDerived, OneOffEntryIdMatchesOutlooksOwn) {
+  const std::string outlookHex =
+      "00000000812b1fa4bea310199d6e00dd010f54020000018063006f006e00740061006300740020006e0061"
+      "006d00650020003100000053004d0054005000000063006f006e0074006100630074003100400072006a00"
+      "6f0068006e0073006f006e002e00690064002e00610075000000";
+  std::vector<std::uint8_t> outlook;
+  for (std::size_t i = 0; i < outlookHex.size(); i += 2) {
+    outlook.push_back(static_cast<std::uint8_t>(std::stoi(outlookHex.substr(i, 2), nullptr, 16)));
+  }
+  EXPECT_EQ(store::makeOneOffEntryId("contact name 1", "SMTP", "contact1@rjohnson.id.au"), outlook);
+  store::ContactValues values;
+  values.givenName = "contact";
+  values.middleName = "name";
+  values.surname = "1";
+  values.email[0] = "contact1@rjohnson.id.au";
+  // Outlook's file: display name, Email1DisplayName, initials, file-as of that contact.
+  EXPECT_EQ(store::composeDisplayName(values), "contact name 1");
+  EXPECT_EQ(store::composeEmailDisplayName("contact name 1", values.email[0]), "contact name 1");
+  EXPECT_EQ(store::composeInitials(values), "c.n.1.");
+  EXPECT_EQ(store::composeFileAs(values).text, "1, contact name");
+}
+
 TEST(ContactRecordWriting, EmptyRecordGivesOnlyTheBookkeeping) {
   RecordingSink sink;
   writeContactRecord(ContactRecord{}, sink);
@@ -268,9 +292,8 @@ TEST(ContactRecordWriting, EmptyRecordGivesOnlyTheBookkeeping) {
   EXPECT_EQ(namedText(sink, 0x8062), "<unset>");  // no IM address of two blanks
   EXPECT_EQ(textAt(sink, 0x3001001F), "<unset>");
   EXPECT_FALSE(sink.get(store::kPrBirthday));
-  // Message class, FileUnderId, PostalAddressId, HasPicture, icon, flags, sensitivity,
-  // importance.
-  EXPECT_EQ(sink.props.size(), 8u);
+  // Message class, FileUnderId, HasPicture, icon, flags, sensitivity, importance.
+  EXPECT_EQ(sink.props.size(), 7u);
 }
 
 TEST(ContactRecordWriting, RecordFieldsReachTheirProperties) {
