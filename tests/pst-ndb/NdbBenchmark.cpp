@@ -22,7 +22,12 @@ void BM_PlainStream(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * total));
 }
-BENCHMARK(BM_PlainStream)->Arg(256)->Arg(1024)->UseRealTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainStream)
+    ->Arg(256)
+    ->Arg(1024)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_SmallBlocks(benchmark::State& state) {
   const auto bytes = testing::patternBytes(600, 2);
