@@ -35,6 +35,11 @@ void loadContactDocument(const std::filesystem::path& path, pugi::xml_document& 
 
 // Loads the file and walks it with a fresh NodeWalkState into a cleared record. The text
 // fields are as the file gave them (not trimmed). Throws ContactFileError.
+//
+// A file that cannot be read yields no contact at all: an empty contact would show in
+// Outlook as a nameless entry that cannot be traced back to its file, and would be counted
+// as converted. The run names the file and the reason in its end-of-run summary instead; the
+// source file is left as it is, so nothing is lost.
 ContactRecord readContactFile(const std::filesystem::path& path);
 
 }  // namespace mailferry::contacts
