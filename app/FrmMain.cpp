@@ -36,6 +36,7 @@ FrmMain::FrmMain() {
                                     "various formats like Excel, CSV etc."),
                      twipsRect(3240, 600, 6375, 615), bodyFont(), Qt::black);
   Label2->setWordWrap(true);
+  fitWrappedCaption(*Label2);
   Label3 = makeLabel(this, QStringLiteral("To begin, choose a option from the below options"),
                      twipsRect(3240, 1320, 6375, 255), bodyFont(), Qt::black);
 

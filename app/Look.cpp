@@ -2,6 +2,7 @@
 #include "app/Look.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
@@ -138,6 +139,20 @@ QLabel* makeLabel(QWidget* parent, const QString& caption, const QRect& geometry
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setTextFormat(Qt::PlainText);
   return label;
+}
+
+void fitWrappedCaption(QLabel& label) {
+  const QRect box(QPoint(0, 0), label.size());
+  for (int percent = 100; percent >= 90; --percent) {
+    QFont f = label.font();
+    f.setLetterSpacing(QFont::PercentageSpacing, percent);
+    const QRect needed =
+        QFontMetrics(f).boundingRect(box, Qt::TextWordWrap | Qt::AlignLeft, label.text());
+    if (needed.height() <= box.height() || percent == 90) {
+      if (percent != 100) label.setFont(f);
+      return;
+    }
+  }
 }
 
 QLabel* makePicture(QWidget* parent, const QString& resource, const QRect& geometry) {

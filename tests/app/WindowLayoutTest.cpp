@@ -1,5 +1,6 @@
 // The four windows as created: client sizes, every control's place and size, captions,
 // fonts, colours, frames and the creation states.
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
@@ -112,6 +113,12 @@ TEST_F(WindowLayoutTest, WelcomeWindowMatchesItsLayout) {
       QStringLiteral("This application can convert your favourite Email Client data : ")));
   EXPECT_TRUE(w.Label2->text().endsWith(QStringLiteral("like Excel, CSV etc.")));
   EXPECT_TRUE(w.Label2->wordWrap());
+  EXPECT_LE(
+      QFontMetrics(w.Label2->font())
+          .boundingRect(QRect(QPoint(0, 0), w.Label2->size()), Qt::TextWordWrap, w.Label2->text())
+          .height(),
+      w.Label2->height())
+      << "the whole caption shows, whichever font stands in for Tahoma";
   EXPECT_EQ(w.Label3->text(), QStringLiteral("To begin, choose a option from the below options"));
   EXPECT_EQ(w.Frame1->title(), QStringLiteral("What you want to convert"));
   EXPECT_EQ(w.OptEmail->text(), QStringLiteral("Emails"));
