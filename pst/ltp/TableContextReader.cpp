@@ -118,15 +118,23 @@ TableContextReader::TableContextReader(const NdbReader& ndb, NodeRefs refs, Nid 
     if (sub == nullptr) heap.fail("row matrix subnode " + hex(hnidRows) + " missing");
     if (sub->data != 0) chunks = ndb.readLeaves(sub->data);
   }
+  // [MS-PST] 2.3.4.4: rows never span blocks. Every block but the last holds as many rows as
+  // fit in 8,176 bytes; a full block may be padded to 8,176 bytes, as Outlook writes it, so
+  // that row N sits at (N / rowsPerBlock) * 8,176 in the joined blocks.
   std::vector<std::pair<std::size_t, std::size_t>> rowAt;  // (chunk, offset) per position
   if (rowSize == 0 && !chunks.empty()) heap.fail("rows of size 0");
+  const std::size_t rowsPerBlock = rowSize == 0 ? 0 : kMaxPageSize / rowSize;
   for (std::size_t c = 0; c < chunks.size(); ++c) {
-    if (chunks[c].size() % rowSize != 0) {
-      heap.fail("row matrix block " + std::to_string(c) + " of " +
-                std::to_string(chunks[c].size()) + " bytes holds no whole number of " +
-                std::to_string(rowSize) + "-byte rows");
+    const std::size_t size = chunks[c].size();
+    const std::size_t rowsHere = size / rowSize;
+    const bool padded = size == kMaxPageSize && rowsHere == rowsPerBlock;
+    if ((size % rowSize != 0 && !padded) || (c + 1 < chunks.size() && rowsHere != rowsPerBlock)) {
+      heap.fail("row matrix block " + std::to_string(c) + " of " + std::to_string(size) +
+                " bytes does not hold " +
+                (c + 1 < chunks.size() ? std::to_string(rowsPerBlock) : std::string("whole")) +
+                " " + std::to_string(rowSize) + "-byte rows");
     }
-    for (std::size_t off = 0; off < chunks[c].size(); off += rowSize) rowAt.emplace_back(c, off);
+    for (std::size_t r = 0; r < rowsHere; ++r) rowAt.emplace_back(c, r * rowSize);
   }
 
   std::vector<std::pair<std::size_t, std::uint32_t>> order;  // (position, row id)
