@@ -1,0 +1,124 @@
+// The command line of mailferry-convert: arguments, the search, the run, the exit status.
+#include "cli/ConvertCommand.h"
+
+#include <deque>
+#include <filesystem>
+#include <system_error>
+
+#include "cli/TerminalWindow.h"
+#include "email/EmailRun.h"
+#include "sources/Dialogs.h"
+#include "sources/FsPath.h"
+#include "sources/SourceList.h"
+
+namespace mailferry::cli {
+
+namespace {
+
+constexpr const char* kHelp =
+    "Usage: mailferry-convert emails SOURCE_DIR OUTPUT_DIR\n"
+    "       mailferry-convert contacts SOURCE_DIR OUTPUT_DIR\n"
+    "       mailferry-convert --help\n"
+    "\n"
+    "Searches SOURCE_DIR and every folder below it for message files (.eml, .emlx) or\n"
+    "Windows Contacts files (.contact) and converts them into a new PST file in OUTPUT_DIR,\n"
+    "named after the date and time (Kestrolin7.12.26 8.05.09.pst). Messages land in a folder\n"
+    "tree that repeats the folders the files came from. OUTPUT_DIR is created when missing.\n"
+    "\n"
+    "Progress, the number of files found and the closing summary go to standard error; the\n"
+    "path of the new PST file is the last line of standard output.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  every file was converted\n"
+    "  1  some files could not be converted (each is named on standard error),\n"
+    "     or no file matched (then no PST file is made)\n"
+    "  2  bad arguments, or the PST file could not be made (the cause is on standard error)\n";
+
+namespace fs = std::filesystem;
+
+fs::path absoluteFolder(const std::string& text) {
+  std::error_code ec;
+  fs::path path = fs::absolute(sources::toFsPath(text), ec);
+  if (ec) path = sources::toFsPath(text);
+  return path.lexically_normal();
+}
+
+int usageError(std::FILE* err, const std::string& message) {
+  std::fprintf(err, "mailferry-convert: %s\n\n%s", message.c_str(), kHelp);
+  return kExitUsage;
+}
+
+int fail(std::FILE* err, const std::string& message) {
+  std::fprintf(err, "mailferry-convert: %s\n", message.c_str());
+  return kExitUsage;
+}
+
+int convertEmails(const fs::path& source, const fs::path& output, std::FILE* out, std::FILE* err) {
+  TerminalWindow window(sources::WindowKind::Email, err);
+  std::deque<std::string> answers{sources::fromFsPath(source), sources::fromFsPath(output)};
+  sources::Dialogs answered;
+  answered.browseForFolder = [&answers](const sources::FolderRequest&) {
+    if (answers.empty()) return std::string();
+    std::string answer = answers.front();
+    answers.pop_front();
+    return answer;
+  };
+  answered.messageBox = [&window](const std::string& text, const std::string& title,
+                                  sources::MessageIcon) { window.showMessage(text, title); };
+  answered.shellOpen = [](const std::string&) {};
+  const sources::ScopedDialogs scope(answered);
+
+  sources::CmdAddFolder_Click(window);
+  // The found-message has been shown; with nothing found there is nothing to convert.
+  if (!window.convertEnabled()) return kExitSomeFailed;
+
+  std::error_code ec;
+  bool createdOutput = false;
+  if (!fs::exists(output, ec)) {
+    createdOutput = fs::create_directories(output, ec);
+    if (ec)
+      return fail(err, "cannot create the output folder " + output.string() + ": " + ec.message());
+  }
+
+  const email::EmailRunResult result = email::CmdExtractDBX_Click(window);
+  if (result.outcome != email::EmailRunResult::Outcome::Finished) {
+    // Leave nothing behind that the failed run made.
+    if (!result.pstPath.empty()) fs::remove(sources::toFsPath(result.pstPath), ec);
+    if (createdOutput) fs::remove(output, ec);
+    return fail(err, "no PST file was made" +
+                         (result.storeError.empty() ? std::string() : ": " + result.storeError));
+  }
+  for (const email::FailedFile& failure : result.failures) {
+    std::fprintf(err, "not converted: %s: %s\n", failure.path.c_str(), failure.cause.c_str());
+  }
+  std::fprintf(out, "%s\n", result.pstPath.c_str());
+  std::fflush(out);
+  return result.failures.empty() ? kExitConverted : kExitSomeFailed;
+}
+
+}  // namespace
+
+int convertMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kHelp, out);
+    return kExitConverted;
+  }
+  if (args.size() != 3) return usageError(err, "expected a kind, a source and an output folder");
+  const std::string& kind = args[0];
+  if (kind != "emails" && kind != "contacts") {
+    return usageError(err, "unknown kind \"" + kind + "\" (emails or contacts)");
+  }
+  const fs::path source = absoluteFolder(args[1]);
+  const fs::path output = absoluteFolder(args[2]);
+  std::error_code ec;
+  if (!fs::is_directory(source, ec)) {
+    return fail(err, "the source folder " + args[1] + " does not exist or is no folder");
+  }
+  if (fs::exists(output, ec) && !fs::is_directory(output, ec)) {
+    return fail(err, "the output path " + args[2] + " exists and is no folder");
+  }
+  if (kind == "contacts") return fail(err, "contacts conversion is not available yet");
+  return convertEmails(source, output, out, err);
+}
+
+}  // namespace mailferry::cli

@@ -1,0 +1,196 @@
+// mailferry-convert run as a subprocess: exit status, the PST path as the last line of
+// standard output, the output folder, bad arguments, no matches, two runs in one second.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/email/RunFixture.h"
+#include "tests/sources/TempTree.h"
+#include "tests/support/ReaderOracles.h"
+
+namespace mailferry::cli {
+namespace {
+
+using sources::testing::TempTree;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using ::testing::Not;
+namespace oracle = mailferry::testing;
+namespace fs = std::filesystem;
+
+struct ProgramRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+  std::string lastLine() const {
+    std::istringstream lines(out);
+    std::string line, last;
+    while (std::getline(lines, line)) last = line;
+    return last;
+  }
+};
+
+std::string slurp(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ConvertProgramTest : public ::testing::Test {
+ protected:
+  ProgramRun convert(const std::string& arguments) {
+    const std::string bin = oracle::environmentOr("MAILFERRY_BIN_DIR", "build/bin");
+    const fs::path out = fs::path(scratch_.root()) / "stdout";
+    const fs::path err = fs::path(scratch_.root()) / "stderr";
+    ProgramRun run;
+    // Grouped, so that the helper's own redirection of stderr does not override ours.
+    run.exitCode = oracle::runCommand("{ " + oracle::shellQuote(bin + "/mailferry-convert") + " " +
+                                      arguments + " >" + oracle::shellQuote(out.string()) + " 2>" +
+                                      oracle::shellQuote(err.string()) + " </dev/null; }")
+                       .exitCode;
+    run.out = slurp(out);
+    run.err = slurp(err);
+    return run;
+  }
+  std::string emails(const std::string& output) {
+    return "emails " + oracle::shellQuote(sources_.root()) + " " + oracle::shellQuote(output);
+  }
+  void message(const std::string& relative, const std::string& subject) {
+    sources_.file(relative, email::testing::messageText(subject));
+  }
+  static std::vector<fs::path> pstFiles(const fs::path& folder) {
+    std::vector<fs::path> files;
+    if (!fs::is_directory(folder)) return files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      if (entry.path().extension() == ".pst") files.push_back(entry.path());
+    }
+    return files;
+  }
+
+  TempTree sources_;
+  TempTree output_;
+  TempTree scratch_;
+};
+
+TEST_F(ConvertProgramTest, ConvertsEveryFileIntoANewOutputFolderAndPrintsThePstLast) {
+  message("Mail/Inbox/a.eml", "a");
+  message("Mail/Sent/b.emlx.eml", "b");
+  sources_.file("Mail/notes.txt", "not a message");
+  const std::string target = output_.path("new/deeper");
+  const ProgramRun run = convert(emails(target));
+
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("2 Email Messages Found."));
+  EXPECT_THAT(run.err, HasSubstr("2 messages converted, 0 failed."));
+  const std::string pst = run.lastLine();
+  EXPECT_THAT(pst, MatchesRegex(".*/new/deeper/Kestrolin[0-9.]+ [0-9.]+( \\([0-9]+\\))?\\.pst"));
+  ASSERT_TRUE(fs::is_regular_file(pst)) << run.out;
+  const auto check = oracle::pstcheck(pst);
+  EXPECT_EQ(check.exitCode, 0) << check.output;
+  const std::string inbox = sources_.path("Mail/Inbox").substr(1);
+  const auto readers = oracle::compareReaders(
+      pst, R"({"folders": [{"path": ")" + inbox +
+               R"(", "itemCount": 1, "items": [{"kind": "mail", "subject": "a"}]}]})");
+  EXPECT_EQ(readers.exitCode, 0) << readers.output;
+}
+
+TEST_F(ConvertProgramTest, SomeFailedFilesGiveExitOneAndAreEachNamed) {
+  message("Mail/good.eml", "good");
+  sources_.file("Mail/empty1.eml", "");
+  sources_.file("Mail/empty2.eml", "");
+  const ProgramRun run = convert(emails(output_.root()));
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("not converted: " + sources_.path("Mail/empty1.eml") + ": "));
+  EXPECT_THAT(run.err, HasSubstr("not converted: " + sources_.path("Mail/empty2.eml") + ": "));
+  EXPECT_TRUE(fs::is_regular_file(run.lastLine()));
+}
+
+TEST_F(ConvertProgramTest, NoMatchingFileGivesExitOneAndMakesNoStore) {
+  sources_.file("Mail/notes.txt", "x");
+  const std::string target = output_.path("never");
+  const ProgramRun run = convert(emails(target));
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_THAT(run.err, HasSubstr("0 Email Messages Found."));
+  EXPECT_TRUE(run.out.empty());
+  EXPECT_FALSE(fs::exists(target));
+}
+
+TEST_F(ConvertProgramTest, OutputPathThatIsAFileIsAnErrorAndStaysAsItWas) {
+  message("Mail/a.eml", "a");
+  output_.file("taken", "keep me");
+  const ProgramRun run = convert(emails(output_.path("taken")));
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_THAT(run.err, HasSubstr("is no folder"));
+  EXPECT_EQ(slurp(output_.path("taken")), "keep me");
+  EXPECT_TRUE(pstFiles(output_.root()).empty());
+}
+
+TEST_F(ConvertProgramTest, StoreThatCannotBeMadeGivesExitTwoAndLeavesNothing) {
+  message("Mail/a.eml", "a");
+  // A folder nobody can create files in, also when the tests run as root.
+  const ProgramRun run = convert(emails("/proc"));
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_THAT(run.err, HasSubstr("/proc/Kestrolin"));
+  EXPECT_TRUE(run.out.empty());
+  EXPECT_TRUE(pstFiles("/proc").empty());
+  // An output folder that cannot be created: a path below a file.
+  output_.file("plainfile", "x");
+  const ProgramRun below = convert(emails(output_.path("plainfile/sub")));
+  EXPECT_EQ(below.exitCode, 2);
+  EXPECT_THAT(below.err, HasSubstr("plainfile"));
+  EXPECT_EQ(slurp(output_.path("plainfile")), "x");
+}
+
+TEST_F(ConvertProgramTest, UsageErrorsAndHelp) {
+  EXPECT_EQ(convert("").exitCode, 2);
+  EXPECT_EQ(convert("emails only-one").exitCode, 2);
+  const ProgramRun unknown = convert("letters a b");
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_THAT(unknown.err, HasSubstr("Usage: mailferry-convert emails SOURCE_DIR OUTPUT_DIR"));
+  const ProgramRun missing = convert("emails " + oracle::shellQuote(sources_.path("none")) + " " +
+                                     oracle::shellQuote(output_.root()));
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_THAT(missing.err, HasSubstr("does not exist"));
+  const ProgramRun help = convert("--help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_THAT(help.out, HasSubstr("mailferry-convert contacts SOURCE_DIR OUTPUT_DIR"));
+  EXPECT_THAT(help.out, HasSubstr("Exit status"));
+}
+
+TEST_F(ConvertProgramTest, ContactsAreNotAvailableYet) {
+  sources_.file("Card.contact", "<contact/>");
+  const ProgramRun run = convert("contacts " + oracle::shellQuote(sources_.root()) + " " +
+                                 oracle::shellQuote(output_.root()));
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_THAT(run.err, HasSubstr("contacts conversion is not available yet"));
+  EXPECT_TRUE(pstFiles(output_.root()).empty());
+}
+
+TEST_F(ConvertProgramTest, TwoRunsInOneSecondMakeTwoFiles) {
+  message("Mail/a.eml", "a");
+  // Start just after a second begins, so that both short runs fall into the same second.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    for (const auto& pst : pstFiles(output_.root())) fs::remove(pst);
+    const auto now = std::chrono::system_clock::now();
+    std::this_thread::sleep_until(std::chrono::ceil<std::chrono::seconds>(now) +
+                                  std::chrono::milliseconds(20));
+    const ProgramRun first = convert(emails(output_.root()));
+    const ProgramRun second = convert(emails(output_.root()));
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    ASSERT_EQ(second.exitCode, 0) << second.err;
+    ASSERT_NE(first.lastLine(), second.lastLine());
+    EXPECT_EQ(pstFiles(output_.root()).size(), 2u);
+    const std::string firstName = fs::path(first.lastLine()).stem().string();
+    if (fs::path(second.lastLine()).stem().string() != firstName + " (2)") continue;
+    EXPECT_EQ(oracle::pstcheck(second.lastLine()).exitCode, 0);
+    return;
+  }
+  GTEST_SKIP() << "the two runs never fell into the same second";
+}
+
+}  // namespace
+}  // namespace mailferry::cli
