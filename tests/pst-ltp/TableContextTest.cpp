@@ -170,6 +170,23 @@ TEST(TableContext, UpsertReplacesAndRemoveDropsRows) {
   }
 }
 
+// A table written again without changes costs nothing new and the node stays readable after
+// it is put again with the same blocks.
+TEST(TableContext, WritingAnUnchangedTableAgainWritesNothing) {
+  TableContextWriter table({kTime, kFlags, kSize, kRead, kSubject});
+  for (std::uint32_t i = 0; i < 20; ++i) table.upsertRow(4 + 32 * i, messageCells(i));
+  TableFile file;
+  file.writeAndRead(table);
+  const NodeRefs before = file.refs;
+  const NodeRefs again = table.write(*file.db);
+  EXPECT_EQ(again.data, before.data);
+  EXPECT_EQ(again.sub, before.sub);
+  EXPECT_EQ(file.db->bytesSinceCommit(), 0u);
+  const auto read = file.writeAndRead(table);
+  ASSERT_EQ(read.rows().size(), 20u);
+  for (const ReadRow& row : read.rows()) expectMessageRow(row, (row.rowId - 4) / 32);
+}
+
 // The matrix moves from the heap to a subnode of whole-row blocks as the table grows, and
 // back when it shrinks.
 TEST(TableContext, RowMatrixMovesBetweenHeapAndSubnode) {
