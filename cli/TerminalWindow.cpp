@@ -22,8 +22,9 @@ int terminalColumns(std::FILE* out) {
 
 // The phase of a status caption: what comes before the folder in parentheses.
 std::string phaseOf(const std::string& caption) {
-  const auto paren = caption.find(" (");
-  return caption.substr(0, paren);
+  std::string phase = caption.substr(0, caption.find(" ("));
+  while (!phase.empty() && phase.back() == ' ') phase.pop_back();
+  return phase;
 }
 
 }  // namespace
