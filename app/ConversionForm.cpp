@@ -16,6 +16,7 @@
 #include "app/LineControl.h"
 #include "app/LinkLabel.h"
 #include "app/Look.h"
+#include "app/ProgramEnd.h"
 #include "app/platform/CommonControls.h"
 #include "sources/PathSeparator.h"
 #include "sources/SourceList.h"
@@ -304,8 +305,12 @@ void ConversionForm::yield() {
   // time on a poll and a repaint for each of 100,000 files.
   if (sinceYield_.isValid() && sinceYield_.elapsed() < kYieldIntervalMilliseconds) return;
   grdFiles1->catchUp();
-  QCoreApplication::processEvents();
+  {
+    WorkYield inside;
+    QCoreApplication::processEvents();
+  }
   sinceYield_.start();
+  abandonWorkIfEnding();
 }
 
 }  // namespace mailferry::app

@@ -7,7 +7,6 @@
 #include "app/FrmAbout.h"
 #include "app/FrmContacts.h"
 #include "app/FrmMain.h"
-#include "app/UnexpectedError.h"
 #include "app/frmStep1.h"
 
 namespace mailferry::app {
@@ -70,10 +69,6 @@ void showAbout(QWidget* owner) {
     ~Forget() { instances().about = nullptr; }
   } forget;
   about->exec();
-}
-
-void endProgram() {
-  programEnder()(0);
 }
 
 void unloadAllForms() {

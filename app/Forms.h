@@ -25,9 +25,6 @@ FrmAbout* theFrmAbout();
 // Creates the About window and shows it modally over owner; returns once it is closed.
 void showAbout(QWidget* owner);
 
-// Ends the program: every event loop ends, and main unloads the windows.
-void endProgram();
-
 // Destroys every window instance (at the end of main, and between tests).
 void unloadAllForms();
 

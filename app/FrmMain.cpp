@@ -12,6 +12,7 @@
 #include "app/LineControl.h"
 #include "app/LinkLabel.h"
 #include "app/Look.h"
+#include "app/ProgramEnd.h"
 #include "app/frmStep1.h"
 #include "app/platform/CommonControls.h"
 #include "sources/registry.h"

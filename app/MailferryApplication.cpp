@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/Look.h"
+#include "app/ProgramEnd.h"
 #include "app/UnexpectedError.h"
 
 namespace mailferry::app {
@@ -25,7 +26,7 @@ bool MailferryApplication::notify(QObject* receiver, QEvent* event) {
     // An error during the report itself (its message box runs its own events) must not
     // stack a second report on the first.
     if (reporting_) {
-      programEnder()(1);
+      endProgram(1);
       return true;
     }
     reporting_ = true;

@@ -13,6 +13,7 @@
 #include "app/FrmAbout.h"
 #include "app/FrmContacts.h"
 #include "app/FrmMain.h"
+#include "app/ProgramEnd.h"
 #include "app/frmStep1.h"
 
 namespace mailferry::app {

@@ -1,12 +1,12 @@
 // Classification of uncaught errors into numbers and descriptions, and the final report.
 #include "app/UnexpectedError.h"
 
-#include <QCoreApplication>
 #include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <system_error>
 
+#include "app/ProgramEnd.h"
 #include "sources/Dialogs.h"
 
 namespace mailferry::app {
@@ -58,19 +58,11 @@ std::string errorMessageText(const ErrorReport& report) {
   return "Error " + std::to_string(report.number) + "\n\n" + report.description;
 }
 
-std::function<void(int)>& programEnder() {
-  static std::function<void(int)> ender = [](int exitCode) {
-    // Leaves every event loop, the modal ones included; main then unloads the windows.
-    QCoreApplication::exit(exitCode);
-  };
-  return ender;
-}
-
 void reportUnexpectedError(std::exception_ptr error) {
   const ErrorReport report = describeError(error);
   sources::dialogs().messageBox(errorMessageText(report), std::string(sources::kApplicationTitle),
                                 sources::MessageIcon::Critical);
-  programEnder()(1);
+  endProgram(1);
 }
 
 }  // namespace mailferry::app

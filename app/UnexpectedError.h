@@ -32,7 +32,4 @@ std::string errorMessageText(const ErrorReport& report);
 // Shows the report through the message-box service and ends the program with exit code 1.
 void reportUnexpectedError(std::exception_ptr error);
 
-// How the program ends after a report; replaceable so a test can watch it without dying.
-std::function<void(int exitCode)>& programEnder();
-
 }  // namespace mailferry::app

@@ -5,6 +5,7 @@
 
 #include "app/FileGrid.h"
 #include "app/FrmContacts.h"
+#include "app/ProgramEnd.h"
 #include "app/frmStep1.h"
 #include "tests/app/GuiTesting.h"
 #include "tests/sources/RecordingDialogs.h"
@@ -103,6 +104,22 @@ TEST_F(FolderCommandTest, ContactsWindowTakesContactFiles) {
   EXPECT_EQ(dialogs.messages.at(0).text, "1 Contacts Found.");
   EXPECT_EQ(contacts.lblCount1->text(), QStringLiteral("1 Contacts"));
   EXPECT_TRUE(contacts.CmdExtractDBX->isEnabled());
+}
+
+TEST_F(FolderCommandTest, ClosingTheWindowDuringTheSearchEndsTheProcessThere) {
+  RecordingDialogs dialogs;
+  dialogs.browseAnswers.push_back(tree_.root());
+  std::vector<int> abandoned;
+  const auto previous = workAbandoner();
+  workAbandoner() = [&](int exitCode) { abandoned.push_back(exitCode); };
+  frmStep1& email = theFrmStep1();
+  email.show();
+  // The close arrives while the search yields to the window system.
+  QTimer::singleShot(0, &email, [&] { email.close(); });
+  email.CmdAddFolder_Click();
+  workAbandoner() = previous;
+  EXPECT_EQ(abandoned, std::vector<int>{0});
+  EXPECT_FALSE(email.isVisible());
 }
 
 }  // namespace
