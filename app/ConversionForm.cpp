@@ -170,6 +170,8 @@ int ConversionForm::gridRows() const {
 
 void ConversionForm::setGridRows(int rows) {
   grdFiles1->cells().setRows(rows);
+  // A grid that lost its current row makes its last row current.
+  if (rows > 0 && grdFiles1->currentRow() >= rows) grdFiles1->setCurrentRow(rows - 1);
   grdFiles1->catchUp();
 }
 

@@ -62,6 +62,18 @@ TEST_F(NavigationTest, BackAndNextShowTheSameWindowWithItsStateAndNoSecondLoad) 
   EXPECT_EQ(email->gridColWidth(0), 7000);
 }
 
+TEST_F(NavigationTest, GridShrinkKeepsTheCurrentCellInsideTheGrid) {
+  frmStep1& email = theFrmStep1();
+  for (const char* path : {"/m/a.eml", "/m/b.eml", "/m/c.eml"}) {
+    email.AddFileToList(QString::fromLatin1(path));
+  }
+  email.setGridRow(2);
+  EXPECT_EQ(email.gridRow(), 2);
+  email.setGridRows(2);
+  EXPECT_EQ(email.gridRow(), 1);
+  EXPECT_EQ(email.gridText(1, 0), "/m/b.eml");
+}
+
 TEST_F(NavigationTest, ContactsAfterBackShowsTheContactsWindowAndKeepsTheChoice) {
   FrmMain& welcome = theFrmMain();
   welcome.show();
