@@ -229,8 +229,13 @@ NodeRefs TableContextWriter::write(NodeDatabase& db) {
       if (!t.matrixDirty[b] && t.matrixBlocks[b] != 0) continue;
       const std::size_t first = b * t.rowsPerBlock;
       const std::size_t count = std::min(t.rowsPerBlock, rows - first);
-      t.matrixBlocks[b] = db.writeBlock(
-          std::span<const std::uint8_t>(t.matrix).subspan(first * t.rowSize, count * t.rowSize));
+      // A full block is padded to 8,176 bytes, as Outlook writes it: readers find row N at
+      // (N / rowsPerBlock) * 8,176 in the joined blocks.
+      std::vector<std::uint8_t> block(
+          t.matrix.begin() + static_cast<std::ptrdiff_t>(first * t.rowSize),
+          t.matrix.begin() + static_cast<std::ptrdiff_t>((first + count) * t.rowSize));
+      if (count == t.rowsPerBlock) block.resize(kMaxPageSize, 0);
+      t.matrixBlocks[b] = db.writeBlock(block);
       t.matrixDirty[b] = false;
     }
     if (t.matrixNid == 0) t.matrixNid = db.allocateNid(NidType::Ltp);
