@@ -29,7 +29,7 @@ std::vector<char> readBytes(const std::filesystem::path& path) {
 
 // Where a parse error lies. pugixml reports offsets in the buffer it parsed; for a UTF-8 file
 // that is the file itself, so the position is given as line and column.
-std::string describePosition(const std::vector<char>& bytes, pugi::xml_encoding encoding,
+std::string describePosition(std::span<const char> bytes, pugi::xml_encoding encoding,
                              std::ptrdiff_t offset) {
   if (encoding != pugi::encoding_utf8 || offset < 0 ||
       static_cast<std::size_t>(offset) > bytes.size()) {
@@ -63,6 +63,12 @@ ContactFileError::ContactFileError(std::filesystem::path path, const std::string
 void loadContactDocument(const std::filesystem::path& path, pugi::xml_document& document) {
   document.reset();
   const std::vector<char> bytes = readBytes(path);
+  parseContactDocument(bytes, path, document);
+}
+
+void parseContactDocument(std::span<const char> bytes, const std::filesystem::path& path,
+                          pugi::xml_document& document) {
+  document.reset();
 
   // parse_doctype keeps a DOCTYPE as a node so that it can be refused below; pugixml itself
   // never expands entities beyond the five predefined ones and character references, and

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -32,6 +33,10 @@ class ContactFileError : public std::runtime_error {
 // A document type declaration is refused outright: no DTD is read, so no entity it declares
 // can be expanded and no other file can be pulled in. Throws ContactFileError.
 void loadContactDocument(const std::filesystem::path& path, pugi::xml_document& document);
+
+// The same for the bytes of a file already in memory; path only names it in errors.
+void parseContactDocument(std::span<const char> bytes, const std::filesystem::path& path,
+                          pugi::xml_document& document);
 
 // Loads the file and walks it with a fresh NodeWalkState into a cleared record. The text
 // fields are as the file gave them (not trimmed). Throws ContactFileError.

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "contacts/ContactDateText.h"
 #include "contacts/ContactFile.h"
 #include "contacts/DisplayNode.h"
 #include "tests/contacts/ContactXml.h"
@@ -329,6 +330,29 @@ TEST(ContactSamples, AllSamplesRead) {
   EXPECT_EQ(taro.LastName, "山田");
   EXPECT_EQ(taro.CompanyName, "株式会社例");
   EXPECT_EQ(taro.BusinessTelephoneNumber, "+81 3-1234-5678");
+}
+
+}  // namespace
+}  // namespace mailferry::contacts
+
+namespace mailferry::contacts {
+namespace {
+
+TEST(ContactDates, FormsThatAreReadAndFormsThatAreNot) {
+  using std::chrono::day;
+  using std::chrono::month;
+  using std::chrono::year;
+  using std::chrono::year_month_day;
+  EXPECT_EQ(readContactDate("1975-04-30T00:00:00Z"), year_month_day(year{1975}, month{4}, day{30}));
+  EXPECT_EQ(readContactDate("1975-04-30"), year_month_day(year{1975}, month{4}, day{30}));
+  EXPECT_EQ(readContactDate(" 1975-4-3T"), year_month_day(year{1975}, month{4}, day{3}));
+  EXPECT_EQ(readContactDate("2000-02-29T23:59:59+14:00"),
+            year_month_day(year{2000}, month{2}, day{29}));
+  for (const char* text :
+       {"", "T", "1900-02-29", "1975-13-01", "1975-00-10", "1975-04-31", "1975-04-30x", "75-04-30",
+        "0001-01-01T00:00:00Z", "30.04.1975", "1975/04/30", "12345-01-01", "1975-04-", "Tuesday"}) {
+    EXPECT_FALSE(readContactDate(text)) << text;
+  }
 }
 
 }  // namespace
