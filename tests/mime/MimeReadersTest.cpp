@@ -67,6 +67,7 @@ std::string sha256(const std::string& bytes) {
 struct ExpectedAttachment {
   std::string filename;
   std::string bytes;
+  std::string embeddedSubject = {};  // for an attached message: only its subject is stated
 };
 struct ExpectedRecipient {
   std::string name, address, type;
@@ -80,6 +81,7 @@ struct ExpectedMail {
   // other readers PidTagSenderName.
   std::string fromName, fromAddress;
   bool htmlInOtherCharset = false;
+  bool attachmentsStated = true;
 };
 
 std::string lower(std::string text) {
@@ -100,6 +102,11 @@ std::vector<ExpectedMail> asSeenBy(std::vector<ExpectedMail> mails, const std::s
       if (m.senderName == m.senderAddress) m.senderName.clear();
       for (auto& r : m.recipients) {
         if (r.name == r.address) r.name.clear();
+      }
+      // readpst starts an attached message of its export with an mbox "From " line, after
+      // which its headers no longer parse: the subject of an attached message is not stated.
+      for (auto& a : m.attachments) {
+        if (!a.embeddedSubject.empty()) a.embeddedSubject = "-";
       }
     }
     if (reader == "pypff" && m.htmlInOtherCharset) m.html.clear();
@@ -142,9 +149,21 @@ std::string expectationJson(std::vector<ExpectedMail> mails) {
                ", \"address\": " + json(m.recipients[r].address) +
                ", \"type\": " + json(m.recipients[r].type) + "}";
       }
-      out += "], \"attachments\": [";
+      out += "]";
+      if (!m.attachmentsStated) {
+        out += "}";
+        continue;
+      }
+      out += ", \"attachments\": [";
       for (std::size_t a = 0; a < m.attachments.size(); ++a) {
         const auto& att = m.attachments[a];
+        if (!att.embeddedSubject.empty()) {
+          out += std::string(a == 0 ? "" : ", ") +
+                 (att.embeddedSubject == "-"
+                      ? std::string("{}")
+                      : "{\"embeddedSubject\": " + json(att.embeddedSubject) + "}");
+          continue;
+        }
         out += std::string(a == 0 ? "" : ", ") + "{\"filename\": " + json(att.filename) +
                ", \"size\": " + std::to_string(att.bytes.size()) +
                ", \"sha256\": " + json(sha256(att.bytes)) + "}";
@@ -213,6 +232,13 @@ std::vector<ExpectedMail> expectedCorpus() {
       mail("Mail/Projects", "Rich text", "exchange@example.com", "exchange@example.com",
            "See the attachment.", {{"user@example.com", "user@example.com", "to"}},
            {{"winmail.dat", std::string("\x78\x9F\x3E\x22\x01\x00", 6) + binaryBytes(200, 5)}}));
+  mails.push_back(mail("Mail/Projects", "Fwd: Fwd: Innermost", "outer@example.com",
+                       "outer@example.com", "Two levels down.",
+                       {{"reader@example.com", "reader@example.com", "to"}},
+                       {{"", "", "Fwd: Innermost"}}));
+  mails.push_back(mail("Mail/Sent Items", "Signed", "signer@example.com", "signer@example.com",
+                       "This text is signed.", {{"user@example.com", "user@example.com", "to"}}));
+  mails.back().attachmentsStated = false;  // how each reader shows the signed entity differs
   mails.push_back(mail("Mail/Sent Items", "No date here", "List", "list@example.com",
                        "Body without a date.", {}));
   mails.push_back(mail("Mail/Sent Items", "8-bit UTF-8", "a@example.com", "a@example.com",
@@ -235,10 +261,6 @@ TEST(MimeReadersTest, CorpusReadsBackThroughThreeReaders) {
     store->validateIpmTree();
     std::map<std::string, pst::Nid> folders;
     for (const auto& file : corpusFiles()) {
-      if (file.relativePath.find("nested") != std::string::npos ||
-          file.relativePath.find("signed") != std::string::npos) {
-        continue;  // checked on their own below
-      }
       pst::Nid parent = store->ipmSubtree();
       std::string path;
       for (const auto& part : std::filesystem::path(file.relativePath).parent_path()) {
