@@ -196,5 +196,27 @@ TEST_F(ContactsInPst, ReadpstVCardsCarryTheFields) {
   EXPECT_EQ(vcards.find("dropped@example.net"), std::string::npos);
 }
 
+// The bundled samples (UTF-8 and UTF-16, written like Windows Contacts writes them) reach the
+// PST in one piece: pypff and pst-extractor agree on every contact field.
+TEST_F(ContactsInPst, SamplesAgreeAcrossReaders) {
+  std::vector<std::string> files;
+  const auto samples = std::filesystem::path(env("MAILFERRY_SOURCE_DIR")) / "samples" / "contacts";
+  for (const auto& entry : std::filesystem::directory_iterator(samples)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  ASSERT_GE(files.size(), 4u);
+  const auto pstPath = convert(files);
+  const auto check = runCommand(env("MAILFERRY_BIN_DIR") + "/pstcheck " + quoted(pstPath));
+  EXPECT_EQ(check.status, 0) << check.output;
+  const auto expected =
+      folder.write("expected.json", R"({"folders": [{"path": "Contacts", "itemCount": )" +
+                                        std::to_string(files.size()) + "}]}");
+  const auto compare =
+      runCommand(env("MAILFERRY_ORACLES") + "/compare-readers " + quoted(pstPath) + " --expect " +
+                 quoted(expected) + " --readers pypff,pst-extractor");
+  EXPECT_EQ(compare.status, 0) << compare.output;
+}
+
 }  // namespace
 }  // namespace mailferry::contacts
