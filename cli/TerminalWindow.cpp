@@ -77,7 +77,8 @@ void TerminalWindow::draw(bool force) {
   const std::string phase = phaseOf(current_);
   if (!terminal_) {
     // Plain lines for logs: one per phase and one per tenth of the progress bar.
-    const int tenth = static_cast<int>(std::floor(percent / 10.0));
+    // The value is stored in single precision: 70 may arrive as 69.99999.
+    const int tenth = static_cast<int>(std::floor(percent / 10.0 + 1e-4));
     const bool converting = phase.starts_with("Converting");
     if (phase != lastPhase_) {
       std::fprintf(out_, "%s\n", phase.c_str());
