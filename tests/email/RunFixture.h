@@ -122,7 +122,10 @@ class EmailRunTest : public ::testing::Test {
         ADD_FAILURE() << "unexpected reader output: " << dump.output;
         break;
       }
-      folders[line.substr(0, tab)] = std::stoi(line.substr(tab + 1));
+      // A folder made twice would show up as two folders of the same path.
+      const bool first =
+          folders.emplace(line.substr(0, tab), std::stoi(line.substr(tab + 1))).second;
+      EXPECT_TRUE(first) << "folder listed twice: " << line;
     }
     return folders;
   }
