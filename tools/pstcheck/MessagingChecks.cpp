@@ -236,7 +236,10 @@ class Messaging {
               dataOffset(faiNid));
   }
 
-  void message(Nid nid, pst::NodeRefs refs, std::uint64_t at, const std::string& who) {
+  void message(Nid nid, pst::NodeRefs refs, std::uint64_t at, const std::string& who,
+               int depth = 0) {
+    // Embedded messages nest; the subnode walk already bounds the depth of any real file.
+    if (depth > 64) c_.fail(who + ": embedded messages nest too deeply", at);
     ++c_.summary.messages;
     const PropertyContextReader msg(*c_.ndb, refs, nid);
     require(msg, tags::kMessageClass, who, at);
@@ -273,7 +276,8 @@ class Messaging {
                                   [&](const pst::SubnodeEntry& s) { return s.nid == inner; });
             if (e == innerSubs.end())
               c_.fail(aw + ": embedded message subnode " + hex(inner) + " missing", aat);
-            message(inner, {e->data, e->sub}, c_.blockOffset(e->data), aw + " embedded message");
+            message(inner, {e->data, e->sub}, c_.blockOffset(e->data), aw + " embedded message",
+                    depth + 1);
           }
         }
       }

@@ -216,33 +216,31 @@ void checkNodeDatabase(CheckContext& c) {
   c.note("references: every referenced block present, cRef = 1 + references (" +
          std::to_string(orphans) + " orphan block with cRef 1 tolerated)");
 
-  // Every data tree and subnode tree, read and checked through the reader.
-  std::function<void(const std::vector<pst::SubnodeEntry>&, Nid)> walkSubnodes;
-  walkSubnodes = [&](const std::vector<pst::SubnodeEntry>& entries, Nid owner) {
-    for (const auto& s : entries) {
+  // Every data tree and subnode tree, read and checked through the reader. Subnodes nest
+  // (attachments, embedded messages); a subnode tree that contains itself would never end.
+  constexpr int kMaxSubnodeDepth = 64;
+  std::vector<std::pair<Nid, Nid>> usedNids;  // (nid, owning top-level node)
+  std::function<void(Bid, Nid, int)> walkSubnodes = [&](Bid sub, Nid owner, int depth) {
+    if (sub == 0) return;
+    if (depth > kMaxSubnodeDepth)
+      c.fail("subnode trees of node " + hex(owner) + " nest deeper than " +
+                 std::to_string(kMaxSubnodeDepth) + " levels (a loop?)",
+             c.nodeOffset(owner));
+    for (const auto& s : c.ndb->readSubnodes(sub)) {
       if (s.data == 0)
         c.fail("subnode " + hex(s.nid) + " of node " + hex(owner) + " has no data",
                c.nodeOffset(owner));
       c.ndb->readLeaves(s.data);
-      walkSubnodes(c.ndb->readSubnodes(s.sub), owner);
+      usedNids.push_back({s.nid, owner});
+      c.objects.push_back({s.nid, {s.data, s.sub}, owner});
+      walkSubnodes(s.sub, owner, depth + 1);
     }
   };
-  std::vector<std::pair<Nid, Nid>> usedNids;  // (nid, owning top-level node)
   for (const auto& n : nodes) {
     usedNids.push_back({n.nid, n.nid});
     c.objects.push_back({n.nid, {n.data, n.sub}, 0});
     c.ndb->readLeaves(n.data);
-    const auto subs = c.ndb->readSubnodes(n.sub);
-    std::function<void(const std::vector<pst::SubnodeEntry>&)> collect =
-        [&](const std::vector<pst::SubnodeEntry>& entries) {
-          for (const auto& s : entries) {
-            usedNids.push_back({s.nid, n.nid});
-            c.objects.push_back({s.nid, {s.data, s.sub}, n.nid});
-            collect(c.ndb->readSubnodes(s.sub));
-          }
-        };
-    collect(subs);
-    walkSubnodes(subs, n.nid);
+    walkSubnodes(n.sub, n.nid, 0);
   }
   c.note(
       "data trees (XBLOCK/XXBLOCK levels and lcbTotal) and subnode trees (SLBLOCK/SIBLOCK "
