@@ -137,10 +137,23 @@ class Messaging {
     emptyTemplate(pst::nids::kSearchContentsTableTemplate, "search contents table template");
     emptyTemplate(pst::nids::kAttachmentTable, "attachment table template");
     emptyTemplate(pst::nids::kRecipientTable, "recipient table template");
+    // The receive folder table, when present, must send each message class to a folder.
+    if (nodes_.count(pst::nids::kReceiveFolderTable)) {
+      const auto receive = tc(pst::nids::kReceiveFolderTable, "receive folder table");
+      for (const auto& row : receive.rows()) {
+        const auto* cell = row.find(tags::kReceiveFolderNid);
+        const Nid target = cell && cell->size() >= 4 ? pst::format::load32(cell->data()) : 0;
+        if (!nodes_.count(target) || pst::nidType(target) != NidType::NormalFolder)
+          c_.fail("receive folder table row " + hex(row.rowId) + " names " + hex(target) +
+                      ", which is no folder",
+                  dataOffset(pst::nids::kReceiveFolderTable));
+      }
+    }
     c_.note(
         "mandatory nodes: store 0x21 with record key, display name and the IPM subtree, "
         "Deleted Items and search root entry ids; 0x61; root 0x122 (its own parent); IPM "
-        "subtree, Deleted Items, search root in place; 0x1E1; the six empty templates");
+        "subtree, Deleted Items, search root in place; 0x1E1; the six empty templates; receive "
+        "folder table rows naming folders");
   }
 
   // Every cell the row carries must equal the object's property of the same tag.
