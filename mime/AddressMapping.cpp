@@ -3,7 +3,7 @@
 
 #include "mime/GMimeHandles.h"
 #include "mime/MimeTags.h"
-#include "mime/OneOffEntryId.h"
+#include "pst/messaging/OneOffEntryId.h"
 #include "mime/SearchKey.h"
 
 namespace mailferry::mime {
@@ -55,7 +55,7 @@ void setOriginator(pst::MessageSink& sink, const OriginatorTags& t, const MailAd
   sink.set(t.name, pst::PropValue::utf8(name));
   sink.set(t.addressType, pst::PropValue::utf8(kSmtp));
   sink.set(t.emailAddress, pst::PropValue::utf8(who.address));
-  sink.set(t.entryId, binary(makeOneOffEntryId(name, kSmtp, who.address)));
+  sink.set(t.entryId, binary(pst::makeOneOffEntryId(name, kSmtp, who.address)));
   sink.set(t.searchKey, binary(addressSearchKey(kSmtp, who.address)));
   sink.set(t.smtpAddress, pst::PropValue::utf8(who.address));
 }
@@ -68,7 +68,7 @@ RecipientRow makeRecipientRow(const MailAddress& who, std::int32_t recipientType
   row.emplace_back(tags::kDisplayName, pst::PropValue::utf8(name));
   row.emplace_back(tags::kAddressType, pst::PropValue::utf8(kSmtp));
   row.emplace_back(tags::kEmailAddress, pst::PropValue::utf8(who.address));
-  row.emplace_back(tags::kEntryId, binary(makeOneOffEntryId(name, kSmtp, who.address)));
+  row.emplace_back(tags::kEntryId, binary(pst::makeOneOffEntryId(name, kSmtp, who.address)));
   row.emplace_back(tags::kSearchKey, binary(addressSearchKey(kSmtp, who.address)));
   row.emplace_back(tags::kDisplayType, pst::PropValue::int32(0));  // DT_MAILUSER
   row.emplace_back(tags::kObjectType, pst::PropValue::int32(6));   // MAPI_MAILUSER
@@ -86,11 +86,11 @@ void setReplyRecipients(pst::MessageSink& sink, const std::vector<MailAddress>& 
   std::vector<std::vector<std::uint8_t>> ids;
   std::string names;
   for (const auto& who : replyTo) {
-    ids.push_back(makeOneOffEntryId(who.displayName(), kSmtp, who.address));
+    ids.push_back(pst::makeOneOffEntryId(who.displayName(), kSmtp, who.address));
     if (!names.empty()) names += ';';
     names += who.displayName();
   }
-  sink.set(tags::kReplyRecipientEntries, binary(makeFlatEntryList(ids)));
+  sink.set(tags::kReplyRecipientEntries, binary(pst::makeFlatEntryList(ids)));
   sink.set(tags::kReplyRecipientNames, pst::PropValue::utf8(names));
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "store/ContactPropertySets.h"
-#include "store/OneOffEntryId.h"
+#include "pst/messaging/OneOffEntryId.h"
 
 namespace mailferry::store {
 
@@ -73,7 +73,7 @@ void writeEmailEntries(const ContactValues& values, const std::string& fullName,
     setNamedText(item, lids.addressType, "SMTP");
     setNamedText(item, lids.originalDisplayName, address);
     item.set(addressNamedTag(item, lids.originalEntryId, PropType::Binary),
-             PropValue::binary(makeOneOffEntryId(displayName, "SMTP", address)));
+             PropValue::binary(pst::makeOneOffEntryId(displayName, "SMTP", address)));
     present.push_back(static_cast<std::int32_t>(slot));
     arrayType |= 1 << slot;
   }

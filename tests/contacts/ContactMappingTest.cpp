@@ -5,7 +5,7 @@
 #include "contacts/ContactRecordWriter.h"
 #include "store/ContactProperties.h"
 #include "store/ContactPropertySets.h"
-#include "store/OneOffEntryId.h"
+#include "pst/messaging/OneOffEntryId.h"
 #include "tests/contacts/RecordingSink.h"
 
 namespace mailferry::contacts {
@@ -192,7 +192,7 @@ TEST(ContactDerived, FullContact) {
   const auto entryId = sink.getNamed(lid(0x8085), PropType::Binary);
   ASSERT_TRUE(entryId);
   EXPECT_EQ(entryId->bytes(),
-            store::makeOneOffEntryId("Dr. Jane Anne Smith Jr.", "SMTP", "jane@example.com"));
+            pst::makeOneOffEntryId("Dr. Jane Anne Smith Jr.", "SMTP", "jane@example.com"));
   EXPECT_EQ(namedText(sink, 0x8090), "<unset>");
   EXPECT_EQ(namedText(sink, 0x80A2), "SMTP");
   EXPECT_EQ(*sink.getNamed(lid(0x8028), PropType::MultiInt32),
@@ -252,7 +252,7 @@ TEST(ContactDerived, HomeIsTheMailingAddressWithoutABusinessOne) {
 }
 
 TEST(ContactDerived, OneOffEntryIdLayout) {
-  const auto id = store::makeOneOffEntryId("A", "SMTP", "a@b");
+  const auto id = pst::makeOneOffEntryId("A", "SMTP", "a@b");
   const std::vector<std::uint8_t> expected = {
       0,    0,    0,    0,    0x81, 0x2B, 0x1F, 0xA4, 0xBE, 0xA3, 0x10, 0x19,
       0x9D, 0x6E, 0x00, 0xDD, 0x01, 0x0F, 0x54, 0x02, 0,    0,    0x01, 0x80,
@@ -272,7 +272,7 @@ TEST(ContactDerived, OneOffEntryIdMatchesOutlooksOwn) {
   for (std::size_t i = 0; i < outlookHex.size(); i += 2) {
     outlook.push_back(static_cast<std::uint8_t>(std::stoi(outlookHex.substr(i, 2), nullptr, 16)));
   }
-  EXPECT_EQ(store::makeOneOffEntryId("contact name 1", "SMTP", "contact1@rjohnson.id.au"), outlook);
+  EXPECT_EQ(pst::makeOneOffEntryId("contact name 1", "SMTP", "contact1@rjohnson.id.au"), outlook);
   store::ContactValues values;
   values.givenName = "contact";
   values.middleName = "name";

@@ -5,7 +5,7 @@
 
 #include "mime/MessageImporter.h"
 #include "mime/MimeTags.h"
-#include "mime/OneOffEntryId.h"
+#include "pst/messaging/OneOffEntryId.h"
 #include "tests/mime/MimeCorpus.h"
 #include "tests/mime/RecordingSink.h"
 
@@ -45,7 +45,7 @@ TEST_F(EnvelopeTest, FromFillsSentRepresentingAndSenderFillsSender) {
   EXPECT_EQ(message.bytes(tags::kSentRepresentingSearchKey),
             bytesOf(std::string_view("SMTP:JUERGEN.MUELLER@EXAMPLE.COM\0", 33)));
   EXPECT_EQ(message.bytes(tags::kSentRepresentingEntryId),
-            makeOneOffEntryId("Jürgen Müller", "SMTP", "Juergen.Mueller@Example.com"));
+            pst::makeOneOffEntryId("Jürgen Müller", "SMTP", "Juergen.Mueller@Example.com"));
   EXPECT_EQ(message.str(tags::kSenderName), "Office");
   EXPECT_EQ(message.str(tags::kSenderEmailAddress), "office@example.com");
   EXPECT_EQ(message.str(tags::kSenderSmtpAddress), "office@example.com");
@@ -76,7 +76,7 @@ TEST_F(EnvelopeTest, RecipientRowsCarryEveryTemplateColumnInHeaderOrder) {
     EXPECT_EQ(RecordedMessage::rowStr(row, tags::kSmtpAddress), expected[i].address);
     EXPECT_EQ(RecordedMessage::rowStr(row, tags::k7BitDisplayName), expected[i].name);
     EXPECT_EQ(RecordedMessage::rowValue(row, tags::kEntryId)->bytes(),
-              makeOneOffEntryId(expected[i].name, "SMTP", expected[i].address));
+              pst::makeOneOffEntryId(expected[i].name, "SMTP", expected[i].address));
     std::string key = "SMTP:" + expected[i].address;
     for (auto& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     key += '\0';
@@ -96,8 +96,8 @@ TEST_F(EnvelopeTest, ReplyToBecomesAFlatEntryListAndNames) {
   EXPECT_EQ(message.str(tags::kReplyRecipientNames), "Replies;second@example.com");
   EXPECT_EQ(
       message.bytes(tags::kReplyRecipientEntries),
-      makeFlatEntryList({makeOneOffEntryId("Replies", "SMTP", "replies@example.com"),
-                         makeOneOffEntryId("second@example.com", "SMTP", "second@example.com")}));
+      pst::makeFlatEntryList({pst::makeOneOffEntryId("Replies", "SMTP", "replies@example.com"),
+                         pst::makeOneOffEntryId("second@example.com", "SMTP", "second@example.com")}));
 }
 
 TEST_F(EnvelopeTest, DatesIdentifiersImportanceAndSensitivity) {

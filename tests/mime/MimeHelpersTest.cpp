@@ -5,7 +5,7 @@
 #include "mime/AttachmentNames.h"
 #include "mime/Charsets.h"
 #include "mime/HtmlText.h"
-#include "mime/OneOffEntryId.h"
+#include "pst/messaging/OneOffEntryId.h"
 #include "mime/SubjectRules.h"
 
 namespace mailferry::mime {
@@ -35,14 +35,14 @@ TEST(SubjectRulesTest, OnePrefixOfOneToThreeCharacters) {
 }
 
 TEST(OneOffEntryIdTest, LayoutFollowsTheFormat) {
-  const auto id = makeOneOffEntryId("Jo", "SMTP", "j@x");
+  const auto id = pst::makeOneOffEntryId("Jo", "SMTP", "j@x");
   const std::vector<std::uint8_t> expected = {
       0,    0,    0,    0,    0x81, 0x2B, 0x1F, 0xA4, 0xBE, 0xA3, 0x10, 0x19,
       0x9D, 0x6E, 0x00, 0xDD, 0x01, 0x0F, 0x54, 0x02, 0,    0,    0x01, 0x80,
       'J',  0,    'o',  0,    0,    0,    'S',  0,    'M',  0,    'T',  0,
       'P',  0,    0,    0,    'j',  0,    '@',  0,    'x',  0,    0,    0};
   EXPECT_EQ(id, expected);
-  const auto list = makeFlatEntryList({{1, 2, 3}, {4, 5, 6, 7, 8}});
+  const auto list = pst::makeFlatEntryList({{1, 2, 3}, {4, 5, 6, 7, 8}});
   const std::vector<std::uint8_t> expectedList = {2, 0, 0, 0, 20, 0, 0, 0, 3, 0, 0, 0, 1, 2,
                                                   3, 0, 5, 0, 0,  0, 4, 5, 6, 7, 8, 0, 0, 0};
   EXPECT_EQ(list, expectedList);

@@ -1,9 +1,9 @@
 // One-off entry id and FlatEntryList layouts ([MS-OXCDATA] 2.2.5.1, 2.3.2, 2.3.3).
-#include "mime/OneOffEntryId.h"
+#include "pst/messaging/OneOffEntryId.h"
 
 #include "pst/Property.h"
 
-namespace mailferry::mime {
+namespace mailferry::pst {
 
 namespace {
 
@@ -16,7 +16,7 @@ void appendLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 }
 
 void appendUnicodeZ(std::vector<std::uint8_t>& out, std::string_view utf8) {
-  for (char16_t c : pst::toUtf16(utf8)) {
+  for (char16_t c : toUtf16(utf8)) {
     out.push_back(static_cast<std::uint8_t>(c & 0xFF));
     out.push_back(static_cast<std::uint8_t>(c >> 8));
   }
@@ -59,4 +59,4 @@ std::vector<std::uint8_t> makeFlatEntryList(
   return out;
 }
 
-}  // namespace mailferry::mime
+}  // namespace mailferry::pst

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mailferry::mime {
+namespace mailferry::pst {
 
 constexpr std::uint16_t kOneOffUnicode = 0x8000;     // U: strings in UTF-16LE
 constexpr std::uint16_t kOneOffNoRichInfo = 0x0001;  // M: send as MIME
@@ -17,4 +17,4 @@ std::vector<std::uint8_t> makeOneOffEntryId(std::string_view displayName,
 
 std::vector<std::uint8_t> makeFlatEntryList(const std::vector<std::vector<std::uint8_t>>& entryIds);
 
-}  // namespace mailferry::mime
+}  // namespace mailferry::pst
