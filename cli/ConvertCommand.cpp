@@ -3,13 +3,17 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <system_error>
+#include <utility>
 
 #include "cli/TerminalWindow.h"
+#include "contacts/ContactsRun.h"
 #include "email/EmailRun.h"
 #include "sources/Dialogs.h"
 #include "sources/FsPath.h"
 #include "sources/SourceList.h"
+#include "store/RunSummary.h"
 
 namespace mailferry::cli {
 
@@ -22,8 +26,9 @@ constexpr const char* kHelp =
     "\n"
     "Searches SOURCE_DIR and every folder below it for message files (.eml, .emlx) or\n"
     "Windows Contacts files (.contact) and converts them into a new PST file in OUTPUT_DIR,\n"
-    "named after the date and time (Kestrolin7.12.26 8.05.09.pst). Messages land in a folder\n"
-    "tree that repeats the folders the files came from. OUTPUT_DIR is created when missing.\n"
+    "named after the date and time (Kestrolin7.12.26 8.5.09.pst, WindowsContacts7.12.26\n"
+    "8.5.09.pst). Messages land in a folder tree that repeats the folders the files came\n"
+    "from; contacts land in the Contacts folder. OUTPUT_DIR is created when missing.\n"
     "\n"
     "Progress, the number of files found and the closing summary go to standard error; the\n"
     "path of the new PST file is the last line of standard output.\n"
@@ -53,8 +58,27 @@ int fail(std::FILE* err, const std::string& message) {
   return kExitUsage;
 }
 
-int convertEmails(const fs::path& source, const fs::path& output, std::FILE* out, std::FILE* err) {
-  TerminalWindow window(sources::WindowKind::Email, err);
+// What the command line needs of a run of either kind.
+struct RunOutcome {
+  bool finished = false;
+  store::RunTally tally;
+};
+using Run = std::function<RunOutcome(sources::ConversionWindow&)>;
+
+RunOutcome runEmails(sources::ConversionWindow& window) {
+  email::EmailRunResult result = email::CmdExtractDBX_Click(window);
+  return {result.outcome == email::EmailRunResult::Outcome::Finished, std::move(result.tally)};
+}
+
+RunOutcome runContacts(sources::ConversionWindow& window) {
+  contacts::ContactsRunResult result = contacts::CmdExtractDBX_Click(window);
+  return {result.outcome == contacts::ContactsRunResult::Outcome::Finished,
+          std::move(result.tally)};
+}
+
+int convertFolder(sources::WindowKind kind, const Run& run, const fs::path& source,
+                  const fs::path& output, std::FILE* out, std::FILE* err) {
+  TerminalWindow window(kind, err);
   std::deque<std::string> answers{sources::fromFsPath(source), sources::fromFsPath(output)};
   sources::Dialogs answered;
   answered.browseForFolder = [&answers](const sources::FolderRequest&) {
@@ -80,20 +104,21 @@ int convertEmails(const fs::path& source, const fs::path& output, std::FILE* out
       return fail(err, "cannot create the output folder " + output.string() + ": " + ec.message());
   }
 
-  const email::EmailRunResult result = email::CmdExtractDBX_Click(window);
-  if (result.outcome != email::EmailRunResult::Outcome::Finished) {
+  const RunOutcome result = run(window);
+  const store::RunTally& tally = result.tally;
+  if (!result.finished || !tally.storeError.empty()) {
     // Leave nothing behind that the failed run made.
-    if (!result.pstPath.empty()) fs::remove(sources::toFsPath(result.pstPath), ec);
+    if (!tally.pstPath.empty()) fs::remove(sources::toFsPath(tally.pstPath), ec);
     if (createdOutput) fs::remove(output, ec);
     return fail(err, "no PST file was made" +
-                         (result.storeError.empty() ? std::string() : ": " + result.storeError));
+                         (tally.storeError.empty() ? std::string() : ": " + tally.storeError));
   }
-  for (const email::FailedFile& failure : result.failures) {
+  for (const store::FailedFile& failure : tally.failures) {
     std::fprintf(err, "not converted: %s: %s\n", failure.path.c_str(), failure.cause.c_str());
   }
-  std::fprintf(out, "%s\n", result.pstPath.c_str());
+  std::fprintf(out, "%s\n", tally.pstPath.c_str());
   std::fflush(out);
-  return result.failures.empty() ? kExitConverted : kExitSomeFailed;
+  return tally.failures.empty() ? kExitConverted : kExitSomeFailed;
 }
 
 }  // namespace
@@ -117,8 +142,10 @@ int convertMain(const std::vector<std::string>& args, std::FILE* out, std::FILE*
   if (fs::exists(output, ec) && !fs::is_directory(output, ec)) {
     return fail(err, "the output path " + args[2] + " exists and is no folder");
   }
-  if (kind == "contacts") return fail(err, "contacts conversion is not available yet");
-  return convertEmails(source, output, out, err);
+  if (kind == "contacts") {
+    return convertFolder(sources::WindowKind::Contacts, runContacts, source, output, out, err);
+  }
+  return convertFolder(sources::WindowKind::Email, runEmails, source, output, out, err);
 }
 
 }  // namespace mailferry::cli

@@ -175,12 +175,12 @@ class EmailRun {
       const int flags = kMsgFlagRead | (item->hasAttachments() ? kMsgFlagHasAttach : 0);
       store::MAPIUtils::HrSetOneProp(item->MAPIOBJECT(), kPrMessageFlags, flags, true);
       item->Save();
-      ++result_.converted;
+      ++result_.tally.converted;
     } catch (...) {
       // The import's own errors name the file already: keep only the cause.
       std::string cause = causeOf(std::current_exception());
       if (cause.starts_with(pieces.fullPath + ": ")) cause.erase(0, pieces.fullPath.size() + 2);
-      result_.failures.push_back({pieces.fullPath, std::move(cause)});
+      result_.tally.failures.push_back({pieces.fullPath, std::move(cause)});
     }
   }
 
@@ -189,13 +189,6 @@ class EmailRun {
   EmailRunResult& result_;
   std::vector<std::string>& folderList_;
 };
-
-void showSummary(const EmailRunResult& result) {
-  const RunSummary summary = summarizeRun(result);
-  sources::dialogs().messageBox(
-      summary.text, std::string(sources::kApplicationTitle),
-      summary.warning ? sources::MessageIcon::Exclamation : sources::MessageIcon::Information);
-}
 
 }  // namespace
 
@@ -209,15 +202,15 @@ EmailRunResult CmdExtractDBX_Click(sources::ConversionWindow& window) {
     target = store::openTargetStore(window, store::RunKind::Email);
   } catch (...) {
     result.outcome = EmailRunResult::Outcome::StoreFailed;
-    result.storeError = causeOf(std::current_exception());
-    store::showOutlookError(result.storeError);
+    result.tally.storeError = causeOf(std::current_exception());
+    store::showOutlookError(result.tally.storeError);
     return result;
   }
   if (!target) {
     result.outcome = EmailRunResult::Outcome::Cancelled;
     return result;
   }
-  result.pstPath = target->pstPath;
+  result.tally.pstPath = target->pstPath;
   result.storeDisplayName = target->storeDisplayName;
 
   EmailRun run(window, *target, result);
@@ -227,8 +220,8 @@ EmailRunResult CmdExtractDBX_Click(sources::ConversionWindow& window) {
   } catch (...) {
     // Nothing has been written into the store yet: it stays, valid and empty.
     result.outcome = EmailRunResult::Outcome::StoreFailed;
-    result.storeError = causeOf(std::current_exception());
-    store::showOutlookError(result.storeError);
+    result.tally.storeError = causeOf(std::current_exception());
+    store::showOutlookError(result.tally.storeError);
     return result;
   }
   run.createFolders();
@@ -239,10 +232,10 @@ EmailRunResult CmdExtractDBX_Click(sources::ConversionWindow& window) {
     result.outcome = EmailRunResult::Outcome::Finished;
   } catch (...) {
     result.outcome = EmailRunResult::Outcome::StoreFailed;
-    result.storeError = causeOf(std::current_exception());
+    result.tally.storeError = causeOf(std::current_exception());
   }
   window.setConvertEnabled(true);
-  showSummary(result);
+  store::showRunSummary(store::summarizeRun(result.tally, kMessageWords));
   return result;
 }
 

@@ -161,13 +161,24 @@ TEST_F(ConvertProgramTest, UsageErrorsAndHelp) {
   EXPECT_THAT(help.out, HasSubstr("Exit status"));
 }
 
-TEST_F(ConvertProgramTest, ContactsAreNotAvailableYet) {
-  sources_.file("Card.contact", "<contact/>");
+TEST_F(ConvertProgramTest, ContactsRunTheSameWay) {
+  const std::string samples =
+      oracle::environmentOr("MAILFERRY_SOURCE_DIR", ".") + "/samples/contacts";
+  fs::create_directories(sources_.path("People"));
+  fs::copy_file(samples + "/Minimal.contact", sources_.path("People/Minimal.contact"));
+  sources_.file("People/broken.contact", "<not xml");
   const ProgramRun run = convert("contacts " + oracle::shellQuote(sources_.root()) + " " +
                                  oracle::shellQuote(output_.root()));
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_THAT(run.err, HasSubstr("contacts conversion is not available yet"));
-  EXPECT_TRUE(pstFiles(output_.root()).empty());
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("2 Contacts Found."));
+  EXPECT_THAT(run.err, HasSubstr("not converted: " + sources_.path("People/broken.contact")));
+  const std::string pst = run.lastLine();
+  EXPECT_THAT(pst, HasSubstr("/WindowsContacts"));
+  ASSERT_TRUE(fs::is_regular_file(pst)) << run.out << run.err;
+  EXPECT_EQ(oracle::pstcheck(pst).exitCode, 0);
+  const auto readers =
+      oracle::compareReaders(pst, R"({"folders": [{"path": "Contacts", "itemCount": 1}]})");
+  EXPECT_EQ(readers.exitCode, 0) << readers.output;
 }
 
 TEST_F(ConvertProgramTest, TwoRunsInOneSecondMakeTwoFiles) {

@@ -29,11 +29,11 @@ TEST_F(EmailRunTest, MirrorsTheSourceTreeWithEachFolderOnceAndOneMessagePerFile)
   const EmailRunResult result = run();
 
   ASSERT_EQ(result.outcome, Outcome::Finished);
-  EXPECT_EQ(result.converted, 3);
-  EXPECT_TRUE(result.failures.empty());
+  EXPECT_EQ(result.tally.converted, 3);
+  EXPECT_TRUE(result.tally.failures.empty());
   EXPECT_TRUE(result.folderFailures.empty());
-  EXPECT_TRUE(std::filesystem::exists(result.pstPath));
-  EXPECT_EQ(result.pstPath, output_.root() + "/Kestrolin7.12.26 7.30.12.pst");
+  EXPECT_TRUE(std::filesystem::exists(result.tally.pstPath));
+  EXPECT_EQ(result.tally.pstPath, output_.root() + "/Kestrolin7.12.26 7.30.12.pst");
   EXPECT_EQ(result.storeDisplayName, "Kestrolin : Created - 7.12.26 7.30.12");
 
   // Every ancestor once, in ordinal order, so that each parent comes before its children.
@@ -46,8 +46,8 @@ TEST_F(EmailRunTest, MirrorsTheSourceTreeWithEachFolderOnceAndOneMessagePerFile)
   EXPECT_TRUE(std::is_sorted(result.folderList.begin(), result.folderList.end()));
   EXPECT_EQ(made.size(), result.folderList.size() + kNewStoreFolders.size());
 
-  expectValidStore(result.pstPath);
-  const auto folders = readerFolders(result.pstPath);
+  expectValidStore(result.tally.pstPath);
+  const auto folders = readerFolders(result.tally.pstPath);
   EXPECT_EQ(keysOf(folders), expected);
   EXPECT_EQ(folders.at(inbox), 2);
   EXPECT_EQ(folders.at(sent), 1);
@@ -59,7 +59,7 @@ TEST_F(EmailRunTest, MirrorsTheSourceTreeWithEachFolderOnceAndOneMessagePerFile)
       R"( {"kind": "mail", "subject": "b"}]}, {"path": ")" +
       sent +
       R"(", "itemCount": 1, "items": [{"kind": "mail", "subject": "c", "body": "Body of c"}]}]})";
-  const auto readers = oracle::compareReaders(result.pstPath, expectation);
+  const auto readers = oracle::compareReaders(result.tally.pstPath, expectation);
   EXPECT_EQ(readers.exitCode, 0) << readers.output;
 }
 
@@ -95,11 +95,11 @@ TEST_F(EmailRunTest, SameFolderListedTwiceIsMadeOnceAndGetsEveryRow) {
   search();  // the same folder again: the file is listed twice
   const EmailRunResult result = run();
   ASSERT_EQ(result.outcome, Outcome::Finished);
-  EXPECT_EQ(result.converted, 2);
-  const auto folders = readerFolders(result.pstPath);
+  EXPECT_EQ(result.tally.converted, 2);
+  const auto folders = readerFolders(result.tally.pstPath);
   EXPECT_EQ(keysOf(folders), withAncestors({folderText("Mail/Inbox")}));
   EXPECT_EQ(folders.at(folderText("Mail/Inbox")), 2);
-  expectValidStore(result.pstPath);
+  expectValidStore(result.tally.pstPath);
 }
 
 TEST_F(EmailRunTest, LiveMailStoreFolderLandsSevenLevelsDeep) {
@@ -108,7 +108,7 @@ TEST_F(EmailRunTest, LiveMailStoreFolderLandsSevenLevelsDeep) {
   search();
   const EmailRunResult result = run();
   ASSERT_EQ(result.outcome, Outcome::Finished);
-  const auto folders = readerFolders(result.pstPath);
+  const auto folders = readerFolders(result.tally.pstPath);
   EXPECT_EQ(keysOf(folders), withAncestors({folderText(live)}));
   EXPECT_EQ(folders.at(folderText(live)), 1);
   for (const char* level : {"Users", "Users/Ann", "Users/Ann/AppData", "Users/Ann/AppData/Local",
@@ -116,7 +116,7 @@ TEST_F(EmailRunTest, LiveMailStoreFolderLandsSevenLevelsDeep) {
                             "Users/Ann/AppData/Local/Microsoft/Windows Live Mail"}) {
     EXPECT_EQ(folders.at(folderText(level)), 0) << level;
   }
-  const auto readers = oracle::compareReaders(result.pstPath);
+  const auto readers = oracle::compareReaders(result.tally.pstPath);
   EXPECT_EQ(readers.exitCode, 0) << readers.output;
 }
 
@@ -131,14 +131,14 @@ TEST_F(EmailRunTest, NamesThatDifferOnlyInCaseStayApartAtEveryLevel) {
   AddFileToList(window_, "/mailferryCaseTest/y.eml");
   const EmailRunResult result = run();
   ASSERT_EQ(result.outcome, Outcome::Finished);
-  EXPECT_EQ(result.converted, 2);
-  EXPECT_EQ(result.failures.size(), 2u);
-  const auto folders = readerFolders(result.pstPath);
+  EXPECT_EQ(result.tally.converted, 2);
+  EXPECT_EQ(result.tally.failures.size(), 2u);
+  const auto folders = readerFolders(result.tally.pstPath);
   EXPECT_EQ(folders.at(folderText("Mail/Inbox")), 1);
   EXPECT_EQ(folders.at(folderText("Mail/inbox")), 1);
   EXPECT_EQ(folders.count("MailferryCaseTest"), 1u);
   EXPECT_EQ(folders.count("mailferryCaseTest"), 1u);
-  expectValidStore(result.pstPath);
+  expectValidStore(result.tally.pstPath);
 }
 
 TEST_F(EmailRunTest, FlagsAreReadAndHasAttachmentOnlyWithAnAttachment) {
@@ -147,18 +147,18 @@ TEST_F(EmailRunTest, FlagsAreReadAndHasAttachmentOnlyWithAnAttachment) {
   search();
   const EmailRunResult result = run();
   ASSERT_EQ(result.outcome, Outcome::Finished);
-  ASSERT_EQ(result.converted, 2);
+  ASSERT_EQ(result.tally.converted, 2);
 
   const std::string where = folderText("Mail");
   const auto pypff = oracle::runCommand(oracle::shellQuote(testsDir() + "/message-flags-pypff") +
-                                        " " + oracle::shellQuote(result.pstPath));
+                                        " " + oracle::shellQuote(result.tally.pstPath));
   EXPECT_EQ(pypff.exitCode, 0) << pypff.output;
   EXPECT_THAT(pypff.output, HasSubstr(where + "\tplain\t1\n"));
   EXPECT_THAT(pypff.output, HasSubstr(where + "\tattached\t17\n"));
 
-  const auto extractor =
-      oracle::runCommand("node " + oracle::shellQuote(testsDir() + "/message-flags.js") + " " +
-                         oracle::shellQuote(oracles()) + " " + oracle::shellQuote(result.pstPath));
+  const auto extractor = oracle::runCommand(
+      "node " + oracle::shellQuote(testsDir() + "/message-flags.js") + " " +
+      oracle::shellQuote(oracles()) + " " + oracle::shellQuote(result.tally.pstPath));
   EXPECT_EQ(extractor.exitCode, 0) << extractor.output;
   EXPECT_THAT(extractor.output, HasSubstr(where + "\tplain\t1\t0\n"));
   EXPECT_THAT(extractor.output, HasSubstr(where + "\tattached\t1\t1\n"));
@@ -175,14 +175,14 @@ TEST_F(EmailRunTest, FileInTheRootGoesToTheRootFolderAndDoesNotStopTheRun) {
   const EmailRunResult result = run();
 
   ASSERT_EQ(result.outcome, Outcome::Finished);
-  EXPECT_EQ(result.converted, 2);
-  ASSERT_EQ(result.failures.size(), 1u);
-  EXPECT_EQ(result.failures[0].path, rootFile);
+  EXPECT_EQ(result.tally.converted, 2);
+  ASSERT_EQ(result.tally.failures.size(), 1u);
+  EXPECT_EQ(result.tally.failures[0].path, rootFile);
   EXPECT_THAT(result.folderList, Contains(std::string(sources::kPosixRootFolderName)));
-  const auto folders = readerFolders(result.pstPath);
+  const auto folders = readerFolders(result.tally.pstPath);
   EXPECT_EQ(folders.at(std::string(sources::kPosixRootFolderName)), 0);
   EXPECT_EQ(folders.at(folderText("Mail")), 2);
-  expectValidStore(result.pstPath);
+  expectValidStore(result.tally.pstPath);
 }
 
 TEST_F(EmailRunTest, FileThatCannotBeImportedLeavesNoMessage) {
@@ -194,18 +194,19 @@ TEST_F(EmailRunTest, FileThatCannotBeImportedLeavesNoMessage) {
   const EmailRunResult result = run();
 
   ASSERT_EQ(result.outcome, Outcome::Finished);
-  EXPECT_EQ(result.converted, 1);
-  ASSERT_EQ(result.failures.size(), 2u);
-  std::set<std::string> failed{result.failures[0].path, result.failures[1].path};
+  EXPECT_EQ(result.tally.converted, 1);
+  ASSERT_EQ(result.tally.failures.size(), 2u);
+  std::set<std::string> failed{result.tally.failures[0].path, result.tally.failures[1].path};
   EXPECT_EQ(failed, (std::set<std::string>{path("Mail/empty.eml"), path("Mail/gone.eml")}));
-  for (const FailedFile& failure : result.failures) EXPECT_FALSE(failure.cause.empty());
-  EXPECT_EQ(readerFolders(result.pstPath).at(folderText("Mail")), 1);
+  for (const store::FailedFile& failure : result.tally.failures)
+    EXPECT_FALSE(failure.cause.empty());
+  EXPECT_EQ(readerFolders(result.tally.pstPath).at(folderText("Mail")), 1);
   const std::string expectation =
       R"({"folders": [{"path": ")" + folderText("Mail") +
       R"(", "itemCount": 1, "items": [{"kind": "mail", "subject": "good"}]}]})";
-  const auto readers = oracle::compareReaders(result.pstPath, expectation);
+  const auto readers = oracle::compareReaders(result.tally.pstPath, expectation);
   EXPECT_EQ(readers.exitCode, 0) << readers.output;
-  expectValidStore(result.pstPath);
+  expectValidStore(result.tally.pstPath);
 }
 
 TEST_F(EmailRunTest, ClosingMessageCountsAndNamesTheFirstFailures) {
@@ -219,11 +220,12 @@ TEST_F(EmailRunTest, ClosingMessageCountsAndNamesTheFirstFailures) {
   EXPECT_EQ(shown.title, "Kestrolin Mailferry");
   EXPECT_EQ(shown.icon, sources::MessageIcon::Exclamation);
   EXPECT_THAT(shown.text, HasSubstr("1 message converted, 7 failed."));
-  EXPECT_THAT(shown.text, HasSubstr(result.failures[0].path + ": " + result.failures[0].cause));
-  EXPECT_THAT(shown.text, HasSubstr(result.failures[4].path));
-  EXPECT_THAT(shown.text, Not(HasSubstr(result.failures[5].path)));
+  EXPECT_THAT(shown.text,
+              HasSubstr(result.tally.failures[0].path + ": " + result.tally.failures[0].cause));
+  EXPECT_THAT(shown.text, HasSubstr(result.tally.failures[4].path));
+  EXPECT_THAT(shown.text, Not(HasSubstr(result.tally.failures[5].path)));
   EXPECT_THAT(shown.text, HasSubstr("... and 2 more."));
-  EXPECT_THAT(shown.text, HasSubstr(result.pstPath));
+  EXPECT_THAT(shown.text, HasSubstr(result.tally.pstPath));
 }
 
 TEST_F(EmailRunTest, RunInWhichEveryFileFailedSaysSoWithAWarning) {
@@ -232,14 +234,14 @@ TEST_F(EmailRunTest, RunInWhichEveryFileFailedSaysSoWithAWarning) {
   search();
   const EmailRunResult result = run();
   ASSERT_EQ(result.outcome, Outcome::Finished);
-  EXPECT_EQ(result.converted, 0);
+  EXPECT_EQ(result.tally.converted, 0);
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(dialogs_.messages[0].icon, sources::MessageIcon::Exclamation);
   EXPECT_THAT(dialogs_.messages[0].text,
               AllOf(HasSubstr("No message was converted: all 2 files failed."),
                     Not(HasSubstr("converted, "))));
-  EXPECT_EQ(readerFolders(result.pstPath).at(folderText("Mail")), 0);
-  expectValidStore(result.pstPath);
+  EXPECT_EQ(readerFolders(result.tally.pstPath).at(folderText("Mail")), 0);
+  expectValidStore(result.tally.pstPath);
 }
 
 TEST_F(EmailRunTest, RunWithoutFailuresClosesWithAnInformationMessage) {
@@ -272,8 +274,8 @@ TEST_F(EmailRunTest, StoreThatCannotBeMadeShowsTheOutlookErrorWithTheCause) {
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(dialogs_.messages[0].title, "Outlook Error");
   EXPECT_THAT(dialogs_.messages[0].text, HasSubstr("Outlook Session Creation Error !"));
-  EXPECT_THAT(dialogs_.messages[0].text, HasSubstr(result.storeError));
-  EXPECT_FALSE(result.storeError.empty());
+  EXPECT_THAT(dialogs_.messages[0].text, HasSubstr(result.tally.storeError));
+  EXPECT_FALSE(result.tally.storeError.empty());
   EXPECT_TRUE(window_.convertEnabled());
 }
 
