@@ -107,7 +107,7 @@ ConversionForm::ConversionForm(const ConversionLayout& layout) : kind_(layout.ki
   connect(CmdAddFolder, &QPushButton::clicked, this, &ConversionForm::CmdAddFolder_Click);
   connect(cmdBack, &QPushButton::clicked, this, &ConversionForm::cmdBack_Click);
   connect(LblAbout, &LinkLabel::clicked, this, &ConversionForm::LblAbout_Click);
-  // CmdExtractDBX gets its handler together with the conversion runs.
+  connect(CmdExtractDBX, &QPushButton::clicked, this, &ConversionForm::CmdExtractDBX_Click);
 }
 
 void ConversionForm::Form_Initialize() {

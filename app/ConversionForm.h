@@ -94,6 +94,9 @@ class ConversionForm : public QWidget, public sources::ConversionWindow {
   void yield() override;
 
  public slots:
+  // The Convert command: the email run in the email window, the contacts run in the
+  // contacts window.
+  virtual void CmdExtractDBX_Click() = 0;
   void CmdAddFolder_Click();
   void AddFileToList(const QString& path);
   void cmdBack_Click();

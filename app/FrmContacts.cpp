@@ -2,6 +2,8 @@
 // block from the folder button down to Convert sits 360 twips higher.
 #include "app/FrmContacts.h"
 
+#include "contacts/ContactsRun.h"
+
 namespace mailferry::app {
 
 namespace {
@@ -20,5 +22,9 @@ const ConversionLayout kContactsLayout{
 }  // namespace
 
 FrmContacts::FrmContacts() : ConversionForm(kContactsLayout) {}
+
+void FrmContacts::CmdExtractDBX_Click() {
+  contacts::CmdExtractDBX_Click(*this);
+}
 
 }  // namespace mailferry::app

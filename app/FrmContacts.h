@@ -10,6 +10,9 @@ class FrmContacts : public ConversionForm {
 
  public:
   FrmContacts();
+
+ public slots:
+  void CmdExtractDBX_Click() override;
 };
 
 }  // namespace mailferry::app

@@ -1,6 +1,8 @@
 // The email conversion window's captions and places.
 #include "app/frmStep1.h"
 
+#include "email/EmailRun.h"
+
 namespace mailferry::app {
 
 namespace {
@@ -19,5 +21,9 @@ const ConversionLayout kEmailLayout{
 }  // namespace
 
 frmStep1::frmStep1() : ConversionForm(kEmailLayout) {}
+
+void frmStep1::CmdExtractDBX_Click() {
+  email::CmdExtractDBX_Click(*this);
+}
 
 }  // namespace mailferry::app
