@@ -94,7 +94,8 @@ class PstStore {
   void setFolderProperty(Nid folder, PropTag tag, PropValue value);
 
   // A new, unsaved message or contact item in the folder; nothing of it is in the store
-  // until its save().
+  // until its save(). The writer must not outlive the store, and its attachment sinks (and
+  // their embedded-message sinks) must be closed or destroyed before the writer is.
   std::unique_ptr<MessageWriter> addMessage(Nid folder);
 
   PropTag namedTag(const NamedProperty& name, PropType type);
