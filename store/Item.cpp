@@ -74,7 +74,14 @@ Item::Item(std::shared_ptr<OpenStore> store, pst::Nid folder, Kind kind)
   if (kind == Kind::Contact) contact_ = std::make_unique<ContactPropertyWriter>(*writer_);
 }
 
-Item::~Item() = default;
+Item::~Item() {
+  if (!commitPending_ || !dirty_ || !store_ || store_->closed) return;
+  try {
+    Save();
+  } catch (const StoreError&) {
+    // Nothing to report to from here; a run that needs to know calls Save itself.
+  }
+}
 
 void Item::checkOpen() const {
   if (!store_ || store_->closed) throw StoreError("the store of this item is closed");
@@ -122,6 +129,7 @@ void Item::Save() {
     throw StoreError(std::string("the item could not be saved: ") + error.what());
   }
   dirty_ = false;
+  commitPending_ = false;
 }
 
 }  // namespace mailferry::store

@@ -29,7 +29,9 @@ class MapiObject {
  public:
   explicit MapiObject(Item& item) : item_(item) {}
   void setProperty(pst::PropTag tag, const MapiValue& value);
-  // Commits the item's changes at once.
+  // Commits the item's changes. The write itself waits for the item's Save, or for the end
+  // of the item when no Save comes: either way the changes are stored, but an item that is
+  // committed and then saved is written once, not twice.
   void saveChanges();
 
  private:
@@ -42,6 +44,7 @@ class Item {
   static constexpr int kRfc822Format = 1024;
 
   Item(std::shared_ptr<OpenStore> store, pst::Nid folder, Kind kind);
+  // Writes changes committed through the MAPI object and not saved since.
   ~Item();
   Item(const Item&) = delete;
   Item& operator=(const Item&) = delete;
@@ -70,6 +73,7 @@ class Item {
   MapiObject mapiObject_{*this};
   int attachments_ = 0;
   bool dirty_ = true;
+  bool commitPending_ = false;
 };
 
 }  // namespace mailferry::store

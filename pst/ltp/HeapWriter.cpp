@@ -169,6 +169,14 @@ std::vector<std::uint8_t> HeapWriter::pageBytes(std::size_t page) const {
   return out;
 }
 
+std::uint64_t HeapWriter::byteSize() const {
+  std::uint64_t total = 0;
+  for (std::size_t q = 0; q < pages_.size(); ++q) {
+    total += serializedSize(q, pages_[q].data.size(), pages_[q].ends.size());
+  }
+  return total;
+}
+
 Bid HeapWriter::write(NodeDatabase& db) {
   // A page whose fill level changed makes the header that records it change too.
   for (std::size_t q = 0; q < pages_.size(); ++q) {

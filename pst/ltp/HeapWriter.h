@@ -31,6 +31,8 @@ class HeapWriter {
   std::uint8_t clientSig() const { return clientSig_; }
 
   std::size_t pageCount() const { return pages_.size(); }
+  // The data bytes of all pages as write() would store them.
+  std::uint64_t byteSize() const;
   // The on-disk bytes of one page (one data block).
   std::vector<std::uint8_t> pageBytes(std::size_t page) const;
 

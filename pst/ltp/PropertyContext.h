@@ -24,7 +24,17 @@ class PropertyContextWriter {
   // The result is ready to be passed to NodeDatabase::putNode.
   NodeRefs write(NodeDatabase& db, const std::vector<SubnodeEntry>& extraSubnodes = {}) const;
 
+  // Like write(), and first sets the 32-bit property sizeTag to the size the node will have
+  // on disk: the data bytes of every leaf block of its data tree and of all its subnodes
+  // (how Outlook counts PidTagMessageSize). The value is inline, so it does not change the
+  // layout, and everything is written once. Returns the refs; *size receives the size.
+  NodeRefs writeWithNodeSize(NodeDatabase& db, const std::vector<SubnodeEntry>& extraSubnodes,
+                             PropTag sizeTag, std::uint64_t* size);
+
  private:
+  NodeRefs writeNode(NodeDatabase& db, const std::vector<SubnodeEntry>& extraSubnodes,
+                     std::optional<PropId> sizeProp, std::uint64_t* size) const;
+
   std::map<PropId, std::pair<PropType, PropValue>> props_;
 };
 

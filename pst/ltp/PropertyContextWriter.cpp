@@ -60,6 +60,25 @@ std::uint32_t placeValue(NodeDatabase& db, HeapWriter& heap, PropType type, cons
 
 NodeRefs PropertyContextWriter::write(NodeDatabase& db,
                                       const std::vector<SubnodeEntry>& extraSubnodes) const {
+  return writeNode(db, extraSubnodes, std::nullopt, nullptr);
+}
+
+NodeRefs PropertyContextWriter::writeWithNodeSize(NodeDatabase& db,
+                                                  const std::vector<SubnodeEntry>& extraSubnodes,
+                                                  PropTag sizeTag, std::uint64_t* size) {
+  if (fixedSize(tagType(sizeTag)) != 4) throw PstError("a node size is a 4-byte property");
+  set(sizeTag, PropValue::int32(0));
+  std::uint64_t measured = 0;
+  const NodeRefs refs = writeNode(db, extraSubnodes, tagId(sizeTag), &measured);
+  set(sizeTag, PropValue::uint32(static_cast<std::uint32_t>(measured)));
+  if (size) *size = measured;
+  return refs;
+}
+
+NodeRefs PropertyContextWriter::writeNode(NodeDatabase& db,
+                                          const std::vector<SubnodeEntry>& extraSubnodes,
+                                          std::optional<PropId> sizeProp,
+                                          std::uint64_t* size) const {
   HeapWriter heap(kClientProperties);
   BTreeOnHeapWriter bth(2, 6);
   heap.setUserRoot(bth.allocateHeader(heap));
@@ -77,14 +96,26 @@ NodeRefs PropertyContextWriter::write(NodeDatabase& db,
   bth.update(heap, records);
 
   std::vector<SubnodeEntry> subnodes;
+  std::optional<std::size_t> sizeRecord;
   i = 0;
   for (const auto& [id, typed] : props_) {
+    if (sizeProp && id == *sizeProp) sizeRecord = i;
     writeLe(records, i * 8 + 4, placeValue(db, heap, typed.first, typed.second, subnodes), 4);
     ++i;
   }
   bth.update(heap, records);
 
   subnodes.insert(subnodes.end(), extraSubnodes.begin(), extraSubnodes.end());
+  if (size) {
+    // The record's inline value changes in place: the heap keeps its layout and size.
+    std::uint64_t total = heap.byteSize();
+    for (const auto& entry : subnodes) total += db.nodeSize({entry.data, entry.sub});
+    *size = total;
+    if (sizeRecord) {
+      writeLe(records, *sizeRecord * 8 + 4, static_cast<std::uint32_t>(total), 4);
+      bth.update(heap, records);
+    }
+  }
   NodeRefs refs;
   refs.data = heap.write(db);
   refs.sub = subnodes.empty() ? 0 : db.writeSubnodes(std::move(subnodes));

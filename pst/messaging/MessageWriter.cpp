@@ -133,18 +133,9 @@ MessageWriter::Written MessageWriter::writeNodes() {
   }
 
   // PidTagMessageSize is the on-disk size of the whole item (every leaf data block of the
-  // node and its subnodes), which Outlook's repair tool checks. The value is inline in the
-  // PC, so writing it does not change that size: write once to measure, once with the size.
-  props_.set(tags::kMessageSize, PropValue::int32(0));
-  NodeRefs refs = props_.write(db, subnodes);
-  std::uint64_t size = db.nodeSize(refs);
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    props_.set(tags::kMessageSize, PropValue::uint32(static_cast<std::uint32_t>(size)));
-    refs = props_.write(db, subnodes);
-    const std::uint64_t written = db.nodeSize(refs);
-    if (written == size) break;
-    size = written;
-  }
+  // node and its subnodes), which Outlook's repair tool checks.
+  std::uint64_t size = 0;
+  const NodeRefs refs = props_.writeWithNodeSize(db, subnodes, tags::kMessageSize, &size);
   return {refs, size};
 }
 

@@ -171,3 +171,24 @@ TEST_F(StoreTest, CallsBeforeLogonOrAfterLogoffFail) {
 
 }  // namespace
 }  // namespace mailferry::store
+
+namespace mailferry::store {
+namespace {
+
+using MapiCommitTest = testing::StoreTest;
+
+TEST_F(MapiCommitTest, ChangesCommittedThroughTheMapiObjectAreStoredWithoutASave) {
+  auto folder = addStore("S").IPMRootFolder().Folders().add("Mail", 6);
+  {
+    auto item = folder.Items().add(0);
+    MAPIUtils::HrSetOneProp(item->MAPIOBJECT(), 0x0E070003, 1, true);
+  }
+  {
+    auto item = folder.Items().add(0);
+    MAPIUtils::HrSetOneProp(item->MAPIOBJECT(), 0x0E070003, 1, false);  // set, never committed
+  }
+  EXPECT_EQ(folder.store()->file->folderInfo(folder.nid()).contentCount, 1);
+}
+
+}  // namespace
+}  // namespace mailferry::store
