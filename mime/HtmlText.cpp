@@ -1,6 +1,8 @@
 // Tag stripping and <meta> charset sniffing for HTML bodies.
 #include "mime/HtmlText.h"
 
+#include "pst/Property.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -30,25 +32,6 @@ std::size_t findNoCase(std::string_view text, std::string_view needle, std::size
     if (k == needle.size()) return i;
   }
   return std::string_view::npos;
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 constexpr std::array<std::pair<std::string_view, std::uint32_t>, 16> kEntities{{
@@ -88,12 +71,12 @@ std::size_t decodeReference(std::string_view html, std::size_t pos, std::string&
       if (d < 0) return 0;
       cp = std::min<std::uint32_t>(cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(d), 0x110000);
     }
-    appendUtf8(out, cp);
+    pst::appendUtf8(out, cp == 0 ? 0xFFFD : cp);
     return semi - pos + 1;
   }
   for (const auto& [entity, cp] : kEntities) {
     if (name == entity) {
-      appendUtf8(out, cp);
+      pst::appendUtf8(out, cp);
       return semi - pos + 1;
     }
   }

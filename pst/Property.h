@@ -49,8 +49,12 @@ using PropId = std::uint16_t;
 constexpr PropTag makeTag(PropId id, PropType type) {
   return (static_cast<PropTag>(id) << 16) | static_cast<std::uint16_t>(type);
 }
-constexpr PropId tagId(PropTag tag) { return static_cast<PropId>(tag >> 16); }
-constexpr PropType tagType(PropTag tag) { return static_cast<PropType>(tag & 0xFFFF); }
+constexpr PropId tagId(PropTag tag) {
+  return static_cast<PropId>(tag >> 16);
+}
+constexpr PropType tagType(PropTag tag) {
+  return static_cast<PropType>(tag & 0xFFFF);
+}
 
 // Size of a fixed-size value in bytes, or 0 for variable-size types ([MS-PST] 2.3.3.3).
 std::size_t fixedSize(PropType type);
@@ -101,7 +105,9 @@ class PropValue {
   bool isStreamed() const { return std::holds_alternative<StreamedValue>(value_); }
   const StreamedValue& streamed() const { return std::get<StreamedValue>(value_); }
   // The on-disk bytes of an in-memory value.
-  const std::vector<std::uint8_t>& bytes() const { return std::get<std::vector<std::uint8_t>>(value_); }
+  const std::vector<std::uint8_t>& bytes() const {
+    return std::get<std::vector<std::uint8_t>>(value_);
+  }
   std::uint64_t size() const;
 
   std::int32_t asInt32() const;
@@ -128,5 +134,7 @@ struct NamedProperty {
 // UTF-8 <-> UTF-16 for the engine's own strings (invalid input is replaced, never thrown on).
 std::u16string toUtf16(std::string_view utf8);
 std::string toUtf8(std::u16string_view utf16);
+// Appends one code point as UTF-8; surrogates and values past U+10FFFF become U+FFFD.
+void appendUtf8(std::string& out, char32_t codePoint);
 
 }  // namespace mailferry::pst
