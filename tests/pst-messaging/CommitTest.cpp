@@ -5,12 +5,12 @@
 #include "pst/messaging/MessageWriter.h"
 #include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
-#include "tests/pst-messaging/StoreInspector.h"
+#include "tests/pst-messaging/StoreProbe.h"
 
 namespace mailferry::pst {
 namespace {
 
-using testing::StoreInspector;
+using testing::StoreProbe;
 using testing::TempDir;
 
 TEST(Commits, ACrashLosesOnlyTheItemsSinceTheLastAutomaticCommit) {
@@ -30,13 +30,13 @@ TEST(Commits, ACrashLosesOnlyTheItemsSinceTheLastAutomaticCommit) {
   // The process "dies" here: the file as it is on disk now.
   std::filesystem::copy_file(file, snapshot);
   {
-    StoreInspector s(snapshot);
+    StoreProbe s(snapshot);
     EXPECT_EQ(s.nodesOfType(NidType::NormalMessage).size(), 20u);
     EXPECT_EQ(s.table(folder + 0xC).rows().size(), 20u);
     EXPECT_EQ(s.int32(folder, tags::kContentCount), 20);
   }
   store->close();
-  StoreInspector s(file);
+  StoreProbe s(file);
   EXPECT_EQ(s.nodesOfType(NidType::NormalMessage).size(), 25u);
   EXPECT_EQ(s.int32(folder, tags::kContentCount), 25);
 }
@@ -53,7 +53,7 @@ TEST(Commits, ByteThresholdCommitsLargeItemsEarly) {
   m->set(tags::kBody, PropValue::utf8(std::string(200'000, 'z')));
   m->save();
   m.reset();
-  EXPECT_EQ(StoreInspector(file).nodesOfType(NidType::NormalMessage).size(), 1u);
+  EXPECT_EQ(StoreProbe(file).nodesOfType(NidType::NormalMessage).size(), 1u);
   EXPECT_FALSE(CommitPolicy{}.due(999, 1000));
   EXPECT_TRUE(CommitPolicy{}.due(1000, 0));
   EXPECT_TRUE(CommitPolicy{}.due(1, 32ull << 20));

@@ -8,12 +8,12 @@
 #include "pst/messaging/MessageWriter.h"
 #include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
-#include "tests/pst-messaging/StoreInspector.h"
+#include "tests/pst-messaging/StoreProbe.h"
 
 namespace mailferry::pst {
 namespace {
 
-using testing::StoreInspector;
+using testing::StoreProbe;
 using testing::TempDir;
 
 TEST(DefaultFolders, ValidatedStoreHasEveryDefaultFolderAndItsPointers) {
@@ -42,7 +42,7 @@ TEST(DefaultFolders, ValidatedStoreHasEveryDefaultFolderAndItsPointers) {
     contact->save();
     store->close();
   }
-  StoreInspector s(file);
+  StoreProbe s(file);
   const std::map<DefaultFolder, std::pair<std::string, std::string>> expected = {
       {DefaultFolder::Inbox, {"Inbox", "IPF.Note"}},
       {DefaultFolder::Calendar, {"Calendar", "IPF.Appointment"}},

@@ -5,12 +5,12 @@
 #include "pst/messaging/MessageWriter.h"
 #include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
-#include "tests/pst-messaging/StoreInspector.h"
+#include "tests/pst-messaging/StoreProbe.h"
 
 namespace mailferry::pst {
 namespace {
 
-using testing::StoreInspector;
+using testing::StoreProbe;
 using testing::TempDir;
 
 const ReadRow* rowOf(const TableContextReader& table, Nid rowId) {
@@ -44,7 +44,7 @@ TEST(Folders, NestedFoldersAreRowsOfTheirParentsWithTheirOwnProperties) {
     EXPECT_NO_THROW(store->addFolder(mail, u"INBOX"));
     store->close();
   }
-  StoreInspector s(file);
+  StoreProbe s(file);
   for (Nid f : {mail, inbox, archive}) {
     SCOPED_TRACE(f);
     // The folder's four nodes share one index; the tables have no parent.
@@ -85,7 +85,7 @@ TEST(Folders, CountsFollowSavedMessagesInThePcAndInTheParentsRow) {
     EXPECT_EQ(info.unreadCount, 2);
     store->close();
   }
-  StoreInspector s(file);
+  StoreProbe s(file);
   EXPECT_EQ(s.int32(folder, tags::kContentCount), 5);
   EXPECT_EQ(s.int32(folder, tags::kContentUnreadCount), 2);
   EXPECT_EQ(s.int32(empty, tags::kContentCount), 0);

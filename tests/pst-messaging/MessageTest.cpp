@@ -8,12 +8,12 @@
 #include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "pst/messaging/StoreTemplates.h"
-#include "tests/pst-messaging/StoreInspector.h"
+#include "tests/pst-messaging/StoreProbe.h"
 
 namespace mailferry::pst {
 namespace {
 
-using testing::StoreInspector;
+using testing::StoreProbe;
 using testing::TempDir;
 
 std::vector<std::uint8_t> pattern(std::size_t size, std::uint8_t seed) {
@@ -36,10 +36,10 @@ class Messages : public ::testing::Test {
     store_ = PstStore::create(file_, u"Messages");
     folder_ = store_->addFolder(store_->ipmSubtree(), u"Mail");
   }
-  StoreInspector reopen() {
+  StoreProbe reopen() {
     store_->close();
     store_.reset();
-    return StoreInspector(file_);
+    return StoreProbe(file_);
   }
 
   TempDir dir_;
@@ -61,7 +61,7 @@ TEST_F(Messages, SavedMessageHasTheRequiredPropertiesAndARowCopiedFromThem) {
                    {tags::kDisplayName, PropValue::utf8("Carol")}});
   const Nid nid = m->save();
   m.reset();
-  StoreInspector s = reopen();
+  StoreProbe s = reopen();
 
   EXPECT_EQ(nidType(nid), NidType::NormalMessage);
   EXPECT_EQ(s.node(nid).parent, folder_);
@@ -126,7 +126,7 @@ TEST_F(Messages, AttachmentsKeepTheirBytesAndCarryOutlooksRequiredProperties) {
   }
   const Nid nid = m->save();
   m.reset();
-  StoreInspector s = reopen();
+  StoreProbe s = reopen();
 
   EXPECT_EQ(*s.int32(nid, tags::kMessageFlags) & tags::kMsgFlagHasAttach, tags::kMsgFlagHasAttach);
   const auto tableEntry = s.subnode(nid, nids::kAttachmentTable);
@@ -173,7 +173,7 @@ TEST_F(Messages, EmbeddedMessagesNestWithTheirOwnSubnodes) {
   }
   const Nid nid = m->save();
   m.reset();
-  StoreInspector s = reopen();
+  StoreProbe s = reopen();
 
   const auto table = s.subnodeTable(*s.subnode(nid, nids::kAttachmentTable));
   ASSERT_EQ(table.rows().size(), 1u);
@@ -226,7 +226,7 @@ TEST_F(Messages, AnAbandonedMessageLeavesNothing) {
     // never saved
   }
   store_->commit();
-  StoreInspector s = reopen();
+  StoreProbe s = reopen();
   EXPECT_EQ(s.nodesOfType(NidType::NormalMessage).size(), 1u);
   EXPECT_EQ(s.table(folder_ + 0xC).rows().size(), 1u);
   EXPECT_EQ(s.int32(folder_, tags::kContentCount), 1);
@@ -247,7 +247,7 @@ TEST_F(Messages, SavingAgainKeepsOneRowAndFollowsTheReadFlag) {
   EXPECT_EQ(store_->folderInfo(folder_).contentCount, 1);
   EXPECT_EQ(store_->folderInfo(folder_).unreadCount, 0);
   m.reset();
-  StoreInspector s = reopen();
+  StoreProbe s = reopen();
   EXPECT_EQ(s.table(folder_ + 0xC).rows().size(), 1u);
   EXPECT_EQ(s.int32(first, tags::kMessageFlags), tags::kMsgFlagRead);
 }

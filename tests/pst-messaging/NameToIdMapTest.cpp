@@ -6,12 +6,12 @@
 #include "pst/messaging/NameToIdMap.h"
 #include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
-#include "tests/pst-messaging/StoreInspector.h"
+#include "tests/pst-messaging/StoreProbe.h"
 
 namespace mailferry::pst {
 namespace {
 
-using testing::StoreInspector;
+using testing::StoreProbe;
 using testing::TempDir;
 
 struct Record {
@@ -41,7 +41,7 @@ std::u16string nameAt(const std::vector<std::uint8_t>& strings, std::uint32_t of
 
 // Checks the layout rules of [MS-PST] 2.4.7 on a map node: every entry in its bucket with
 // the hash the store's code computes.
-void expectConsistentMap(const StoreInspector& s) {
+void expectConsistentMap(const StoreProbe& s) {
   const auto entries = records(*s.bytes(nids::kNameToIdMap, tags::kNameidStreamEntry));
   const auto strings = *s.bytes(nids::kNameToIdMap, tags::kNameidStreamString);
   ASSERT_EQ(s.int32(nids::kNameToIdMap, tags::kNameidBucketCount), 251);
@@ -66,7 +66,7 @@ void expectConsistentMap(const StoreInspector& s) {
 }
 
 TEST(NameToIdMap, OutlooksMapFollowsTheSameHashAndBuckets) {
-  expectConsistentMap(StoreInspector(testing::referenceStore()));
+  expectConsistentMap(StoreProbe(testing::referenceStore()));
 }
 
 TEST(NameToIdMap, NamesGetDenseIdsAndAreWrittenAsOutlookLaysThemOut) {
@@ -95,7 +95,7 @@ TEST(NameToIdMap, NamesGetDenseIdsAndAreWrittenAsOutlookLaysThemOut) {
   EXPECT_EQ(tagId(contentType), tagId(email) + 2);
   EXPECT_LT(tagId(keywords), tagId(email)) << "registered when the store was made";
 
-  StoreInspector s(file);
+  StoreProbe s(file);
   expectConsistentMap(s);
   const auto guids = *s.bytes(nids::kNameToIdMap, tags::kNameidStreamGuid);
   const auto entries = records(*s.bytes(nids::kNameToIdMap, tags::kNameidStreamEntry));

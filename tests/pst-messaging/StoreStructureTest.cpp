@@ -9,12 +9,12 @@
 #include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "pst/messaging/SearchObjects.h"
-#include "tests/pst-messaging/StoreInspector.h"
+#include "tests/pst-messaging/StoreProbe.h"
 
 namespace mailferry::pst {
 namespace {
 
-using testing::StoreInspector;
+using testing::StoreProbe;
 using testing::TempDir;
 
 class NewStore : public ::testing::Test {
@@ -24,15 +24,15 @@ class NewStore : public ::testing::Test {
     auto store = PstStore::create(file_, u"Structure Test");
     uid_ = store->providerUid();
     store->close();
-    ours_ = std::make_unique<StoreInspector>(file_);
-    outlook_ = std::make_unique<StoreInspector>(testing::referenceStore());
+    ours_ = std::make_unique<StoreProbe>(file_);
+    outlook_ = std::make_unique<StoreProbe>(testing::referenceStore());
   }
 
   TempDir dir_;
   std::filesystem::path file_;
   Guid uid_{};
-  std::unique_ptr<StoreInspector> ours_;
-  std::unique_ptr<StoreInspector> outlook_;
+  std::unique_ptr<StoreProbe> ours_;
+  std::unique_ptr<StoreProbe> outlook_;
 };
 
 TEST_F(NewStore, HasEveryMandatoryNodeWithOutlooksParents) {
@@ -157,7 +157,7 @@ TEST_F(NewStore, ReceiveFolderTableSendsIpcToTheRoot) {
 
 TEST_F(NewStore, RefusesToOverwriteAFile) {
   EXPECT_THROW(PstStore::create(file_, u"Again"), PstError);
-  EXPECT_NO_THROW(StoreInspector{file_});
+  EXPECT_NO_THROW(StoreProbe{file_});
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // it and list every message. Not in the default run (label huge).
 #include <gtest/gtest.h>
 
-#include "tests/pst-messaging/StoreInspector.h"
+#include "tests/pst-messaging/StoreProbe.h"
 #include "tests/pst-readers/ExpectedStore.h"
 #include "tests/pst-readers/ReaderOracle.h"
 

@@ -4,7 +4,7 @@
 // structure of each file first.
 #include <gtest/gtest.h>
 
-#include "tests/pst-messaging/StoreInspector.h"
+#include "tests/pst-messaging/StoreProbe.h"
 #include "tests/pst-readers/ExpectedStore.h"
 #include "tests/pst-readers/ReaderOracle.h"
 

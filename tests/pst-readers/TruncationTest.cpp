@@ -3,7 +3,7 @@
 // with exactly the items up to that commit.
 #include <gtest/gtest.h>
 
-#include "tests/pst-messaging/StoreInspector.h"
+#include "tests/pst-messaging/StoreProbe.h"
 #include "tests/pst-readers/ExpectedStore.h"
 #include "tests/pst-readers/ReaderOracle.h"
 

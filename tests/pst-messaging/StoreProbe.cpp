@@ -1,5 +1,5 @@
 // Reads a written store back for the messaging tests.
-#include "tests/pst-messaging/StoreInspector.h"
+#include "tests/pst-messaging/StoreProbe.h"
 
 #include <random>
 
@@ -23,15 +23,15 @@ std::filesystem::path referenceStore() {
          "outlook-made.pst";
 }
 
-StoreInspector::StoreInspector(const std::filesystem::path& file) : ndb_(NdbReader::open(file)) {}
+StoreProbe::StoreProbe(const std::filesystem::path& file) : ndb_(NdbReader::open(file)) {}
 
-NodeEntry StoreInspector::node(Nid nid) const {
+NodeEntry StoreProbe::node(Nid nid) const {
   auto entry = ndb_->node(nid);
   if (!entry) throw PstError("test: no node " + std::to_string(nid));
   return *entry;
 }
 
-std::vector<NodeEntry> StoreInspector::nodesOfType(NidType type) const {
+std::vector<NodeEntry> StoreProbe::nodesOfType(NidType type) const {
   std::vector<NodeEntry> out;
   const auto all = ndb_->nodes();
   for (const auto& e : all)
@@ -39,69 +39,69 @@ std::vector<NodeEntry> StoreInspector::nodesOfType(NidType type) const {
   return out;
 }
 
-PropertyContextReader StoreInspector::pc(Nid nid) const {
+PropertyContextReader StoreProbe::pc(Nid nid) const {
   const NodeEntry e = node(nid);
   return PropertyContextReader(*ndb_, NodeRefs{e.data, e.sub}, nid);
 }
 
-TableContextReader StoreInspector::table(Nid nid) const {
+TableContextReader StoreProbe::table(Nid nid) const {
   const NodeEntry e = node(nid);
   return TableContextReader(*ndb_, NodeRefs{e.data, e.sub}, nid);
 }
 
-std::vector<SubnodeEntry> StoreInspector::subnodes(Nid nid) const {
+std::vector<SubnodeEntry> StoreProbe::subnodes(Nid nid) const {
   const NodeEntry e = node(nid);
   return e.sub ? ndb_->readSubnodes(e.sub) : std::vector<SubnodeEntry>{};
 }
 
-std::optional<SubnodeEntry> StoreInspector::subnode(Nid parent, Nid child) const {
+std::optional<SubnodeEntry> StoreProbe::subnode(Nid parent, Nid child) const {
   const auto all = subnodes(parent);
   for (const auto& s : all)
     if (s.nid == child) return s;
   return std::nullopt;
 }
 
-PropertyContextReader StoreInspector::subnodePc(const SubnodeEntry& entry) const {
+PropertyContextReader StoreProbe::subnodePc(const SubnodeEntry& entry) const {
   return PropertyContextReader(*ndb_, NodeRefs{entry.data, entry.sub}, entry.nid);
 }
 
-TableContextReader StoreInspector::subnodeTable(const SubnodeEntry& entry) const {
+TableContextReader StoreProbe::subnodeTable(const SubnodeEntry& entry) const {
   return TableContextReader(*ndb_, NodeRefs{entry.data, entry.sub}, entry.nid);
 }
 
-std::vector<PropTag> StoreInspector::columnTags(Nid tableNid) const {
+std::vector<PropTag> StoreProbe::columnTags(Nid tableNid) const {
   std::vector<PropTag> tags;
   const auto t = table(tableNid);
   for (const auto& c : t.columns()) tags.push_back(c.tag);
   return tags;
 }
 
-std::optional<std::vector<std::uint8_t>> StoreInspector::bytes(Nid nid, PropTag tag) const {
+std::optional<std::vector<std::uint8_t>> StoreProbe::bytes(Nid nid, PropTag tag) const {
   const PropertyContextReader reader = pc(nid);
   const ReadProperty* p = reader.find(tagId(tag));
   if (p == nullptr) return std::nullopt;
   return p->bytes;
 }
 
-std::string StoreInspector::text(Nid nid, PropTag tag) const {
+std::string StoreProbe::text(Nid nid, PropTag tag) const {
   const auto value = bytes(nid, tag);
   return value ? utf16leToUtf8(*value) : std::string();
 }
 
-std::optional<std::int32_t> StoreInspector::int32(Nid nid, PropTag tag) const {
+std::optional<std::int32_t> StoreProbe::int32(Nid nid, PropTag tag) const {
   const auto value = bytes(nid, tag);
   if (!value) return std::nullopt;
   return asInt32(*value);
 }
 
-std::vector<PropTag> StoreInspector::propertyTags(Nid nid) const {
+std::vector<PropTag> StoreProbe::propertyTags(Nid nid) const {
   const PropertyContextReader reader = pc(nid);
   std::vector<PropTag> tags;
   for (const auto& p : reader.properties()) tags.push_back(p.tag);
   return tags;
 }
 
-std::uint64_t StoreInspector::onDiskSize(Bid data, Bid sub) const {
+std::uint64_t StoreProbe::onDiskSize(Bid data, Bid sub) const {
   std::uint64_t size = 0;
   if (data) {
     const auto leaves = ndb_->readLeaves(data);

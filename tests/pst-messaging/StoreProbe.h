@@ -30,9 +30,9 @@ class TempDir {
 
 std::filesystem::path referenceStore();
 
-class StoreInspector {
+class StoreProbe {
  public:
-  explicit StoreInspector(const std::filesystem::path& file);
+  explicit StoreProbe(const std::filesystem::path& file);
 
   const NdbReader& ndb() const { return *ndb_; }
   bool has(Nid nid) const { return ndb_->node(nid).has_value(); }
