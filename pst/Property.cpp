@@ -12,7 +12,9 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 
 void appendLe(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(bytes));
+  for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 std::uint64_t readLe(const std::vector<std::uint8_t>& in, std::size_t bytes) {
@@ -21,9 +23,84 @@ std::uint64_t readLe(const std::vector<std::uint8_t>& in, std::size_t bytes) {
   return v;
 }
 
+// Where decoded UTF-16 code units go: a char16_t array, or little-endian bytes.
+struct UnitsOut {
+  char16_t* p;
+  void put(char16_t u) { *p++ = u; }
+};
+struct LeBytesOut {
+  std::uint8_t* p;
+  void put(char16_t u) {
+    p[0] = static_cast<std::uint8_t>(u);
+    p[1] = static_cast<std::uint8_t>(u >> 8);
+    p += 2;
+  }
+};
+
+// Decodes UTF-8 into `out`, which must have room for one unit per input byte (no sequence
+// yields more units than it has bytes). Runs of ASCII are widened eight bytes at a time, the
+// common case of mail text. A truncated or broken sequence is replaced once and decoding
+// resumes at the first byte that is not a continuation of it, so no valid character is
+// swallowed.
+template <typename Out>
+void decodeUtf8(std::string_view utf8, Out& out) {
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t n = utf8.size();
+  std::size_t i = 0;
+  while (i < n) {
+    while (i + 8 <= n) {
+      std::uint64_t word;
+      std::memcpy(&word, p + i, 8);
+      if (word & 0x8080808080808080ull) break;
+      for (int k = 0; k < 8; ++k) out.put(static_cast<char16_t>(p[i + k]));
+      i += 8;
+    }
+    if (i >= n) break;
+    const unsigned char c = p[i];
+    char32_t cp;
+    std::size_t len;
+    char32_t min;
+    if (c < 0x80) {
+      out.put(c);
+      ++i;
+      continue;
+    } else if ((c & 0xE0) == 0xC0) {
+      cp = c & 0x1F, len = 2, min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+      cp = c & 0x0F, len = 3, min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+      cp = c & 0x07, len = 4, min = 0x10000;
+    } else {
+      out.put(static_cast<char16_t>(kReplacement));
+      ++i;
+      continue;
+    }
+    std::size_t k = 1;
+    while (k < len && i + k < n && (p[i + k] & 0xC0) == 0x80) {
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+      ++k;
+    }
+    if (k < len || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      out.put(static_cast<char16_t>(kReplacement));
+      i += k;
+      continue;
+    }
+    i += len;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.put(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.put(static_cast<char16_t>(cp));
+    }
+  }
+}
+
 void appendUtf16(std::vector<std::uint8_t>& out, std::u16string_view text) {
-  out.reserve(out.size() + text.size() * 2);
-  for (char16_t c : text) appendLe(out, c, 2);
+  const std::size_t at = out.size();
+  out.resize(at + text.size() * 2);
+  LeBytesOut le{out.data() + at};
+  for (char16_t c : text) le.put(c);
 }
 
 int hexDigit(char c) {
@@ -193,7 +270,11 @@ PropValue PropValue::string(std::u16string_view v) {
 }
 
 PropValue PropValue::utf8(std::string_view v) {
-  return string(toUtf16(v));
+  std::vector<std::uint8_t> b(v.size() * 2);
+  LeBytesOut out{b.data()};
+  decodeUtf8(v, out);
+  b.resize(static_cast<std::size_t>(out.p - b.data()));
+  return PropValue(PropType::Unicode, std::move(b));
 }
 
 PropValue PropValue::binary(std::span<const std::uint8_t> v) {
@@ -290,52 +371,10 @@ bool PropValue::operator==(const PropValue& other) const {
 }
 
 std::u16string toUtf16(std::string_view utf8) {
-  std::u16string out;
-  out.reserve(utf8.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-  const std::size_t n = utf8.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const unsigned char c = p[i];
-    char32_t cp;
-    std::size_t len;
-    char32_t min;
-    if (c < 0x80) {
-      out.push_back(c);
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      cp = c & 0x1F, len = 2, min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      cp = c & 0x0F, len = 3, min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      cp = c & 0x07, len = 4, min = 0x10000;
-    } else {
-      out.push_back(static_cast<char16_t>(kReplacement));
-      ++i;
-      continue;
-    }
-    // A truncated or broken sequence is replaced once and decoding resumes at the first byte
-    // that is not a continuation of it, so that no valid character is swallowed.
-    std::size_t k = 1;
-    while (k < len && i + k < n && (p[i + k] & 0xC0) == 0x80) {
-      cp = (cp << 6) | (p[i + k] & 0x3F);
-      ++k;
-    }
-    if (k < len || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(static_cast<char16_t>(kReplacement));
-      i += k;
-      continue;
-    }
-    i += len;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-  }
+  std::u16string out(utf8.size(), u'\0');
+  UnitsOut units{out.data()};
+  decodeUtf8(utf8, units);
+  out.resize(static_cast<std::size_t>(units.p - out.data()));
   return out;
 }
 

@@ -1,7 +1,9 @@
 // Slot bitmaps of the AMap intervals, the append cursor and deferred frees.
 #include "pst/ndb/AllocationMap.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
 #include <stdexcept>
 
 namespace mailferry::pst {
@@ -17,6 +19,7 @@ void AllocationMap::ensureInterval(std::uint64_t interval) {
     const std::uint64_t k = bitmaps_.size();
     bitmaps_.push_back({});
     dirty_.push_back(true);
+    stats_.emplace_back();
     // Every map page maps itself ([MS-PST] 2.2.2.7.2).
     setRange(intervalStart(k), mapPagesEnd(k) - intervalStart(k), true);
   }
@@ -30,15 +33,22 @@ void AllocationMap::setRange(std::uint64_t offset, std::uint64_t size, bool allo
   Bitmap& bits = bitmaps_[interval];
   std::uint64_t slot = (offset - intervalStart(interval)) / kSlotSize;
   const std::uint64_t end = slot + size / kSlotSize;
-  for (; slot < end; ++slot) {
-    const std::uint8_t mask = static_cast<std::uint8_t>(0x80 >> (slot % 8));  // MSB first
+  auto setBit = [&](std::uint64_t s) {
+    const std::uint8_t mask = static_cast<std::uint8_t>(0x80 >> (s % 8));  // MSB first
     if (allocated) {
-      bits[slot / 8] |= mask;
+      bits[s / 8] |= mask;
     } else {
-      bits[slot / 8] &= static_cast<std::uint8_t>(~mask);
+      bits[s / 8] &= static_cast<std::uint8_t>(~mask);
     }
+  };
+  for (; slot < end && slot % 8 != 0; ++slot) setBit(slot);
+  if (const std::uint64_t whole = (end - slot) / 8; whole > 0) {
+    std::memset(bits.data() + slot / 8, allocated ? 0xFF : 0x00, whole);
+    slot += whole * 8;
   }
+  for (; slot < end; ++slot) setBit(slot);
   dirty_[interval] = true;
+  stats_[interval].valid = false;
 }
 
 std::uint64_t AllocationMap::allocate(std::uint64_t size, std::uint64_t align) {
@@ -79,21 +89,19 @@ bool AllocationMap::isAllocated(std::uint64_t offset) const {
   return (bitmaps_[interval][slot / 8] & (0x80 >> (slot % 8))) != 0;
 }
 
-std::uint64_t AllocationMap::freeSlots(std::uint64_t interval) const {
+const AllocationMap::IntervalStats& AllocationMap::stats(std::uint64_t interval) const {
+  IntervalStats& s = stats_[interval];
+  if (s.valid) return s;
   std::uint64_t used = 0;
-  for (std::uint8_t b : bitmaps_[interval]) used += static_cast<std::uint64_t>(std::popcount(b));
-  return kSlotsPerInterval - used;
-}
-
-std::uint64_t AllocationMap::longestFreeRun(std::uint64_t interval) const {
   std::uint64_t best = 0;
   std::uint64_t run = 0;
   for (std::uint8_t b : bitmaps_[interval]) {
+    used += static_cast<std::uint64_t>(std::popcount(b));
     if (b == 0) {
       run += 8;
       continue;
     }
-    for (int bit = 7; bit >= 0; --bit) {
+    for (int bit = 7; bit >= 0; --bit) {  // MSB first
       if (b & (1 << bit)) {
         best = std::max(best, run);
         run = 0;
@@ -102,7 +110,18 @@ std::uint64_t AllocationMap::longestFreeRun(std::uint64_t interval) const {
       }
     }
   }
-  return std::max(best, run);
+  s.freeSlots = static_cast<std::uint32_t>(kSlotsPerInterval - used);
+  s.longestFreeRun = static_cast<std::uint32_t>(std::max(best, run));
+  s.valid = true;
+  return s;
+}
+
+std::uint64_t AllocationMap::freeSlots(std::uint64_t interval) const {
+  return stats(interval).freeSlots;
+}
+
+std::uint64_t AllocationMap::longestFreeRun(std::uint64_t interval) const {
+  return stats(interval).longestFreeRun;
 }
 
 std::uint64_t AllocationMap::totalFreeBytes() const {

@@ -35,7 +35,8 @@ class AllocationMap {
   void markClean();
   bool isAllocated(std::uint64_t offset) const;
 
-  // Statistics computed from the bitmaps.
+  // Statistics computed from the bitmaps, kept per interval until its bitmap changes (a commit
+  // asks for them all, but only the intervals written since the last one have changed).
   std::uint64_t freeSlots(std::uint64_t interval) const;
   std::uint64_t longestFreeRun(std::uint64_t interval) const;
   std::uint64_t totalFreeBytes() const;
@@ -43,9 +44,16 @@ class AllocationMap {
  private:
   void ensureInterval(std::uint64_t interval);
   void setRange(std::uint64_t offset, std::uint64_t size, bool allocated);
+  struct IntervalStats {
+    std::uint32_t freeSlots = 0;
+    std::uint32_t longestFreeRun = 0;
+    bool valid = false;
+  };
+  const IntervalStats& stats(std::uint64_t interval) const;
 
   std::vector<Bitmap> bitmaps_;
   std::vector<bool> dirty_;
+  mutable std::vector<IntervalStats> stats_;
   std::uint64_t cursor_ = format::kFirstDataOffset;
   std::vector<std::pair<std::uint64_t, std::uint64_t>> deferred_;
 };

@@ -37,8 +37,12 @@ enum class NidType : std::uint8_t {
 constexpr Nid makeNid(NidType type, std::uint32_t index) {
   return (index << 5) | static_cast<std::uint8_t>(type);
 }
-constexpr NidType nidType(Nid nid) { return static_cast<NidType>(nid & 0x1F); }
-constexpr std::uint32_t nidIndex(Nid nid) { return nid >> 5; }
+constexpr NidType nidType(Nid nid) {
+  return static_cast<NidType>(nid & 0x1F);
+}
+constexpr std::uint32_t nidIndex(Nid nid) {
+  return nid >> 5;
+}
 
 // Predefined node ids ([MS-PST] 2.4.1).
 namespace nids {

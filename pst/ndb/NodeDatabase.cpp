@@ -40,10 +40,24 @@ std::vector<int> nidCounterGroup(std::uint32_t type) {
   return {static_cast<int>(type)};
 }
 
+// Finishes a block laid out by appendBlock, on the file's writer thread: encodes its data
+// unless it is an internal block ([MS-PST] 5.1) and stores the CRC of the bytes as stored
+// ([MS-PST] 2.2.2.8.1).
+void sealBlock(std::span<std::uint8_t> area, CryptMethod crypt) {
+  std::uint8_t* t = area.data() + area.size() - kBlockTrailerSize;
+  const std::size_t cb = load16(t + blocktrailer::kCb);
+  const std::span<std::uint8_t> stored = area.first(cb);
+  if (!isInternalBid(load64(t + blocktrailer::kBid)) && crypt == CryptMethod::Permute)
+    permuteEncode(stored);
+  store32(t + blocktrailer::kCrc, computeCrc(stored));
+}
+
 }  // namespace
 
 NodeDatabase::Impl::Impl(const std::filesystem::path& path, CryptMethod cryptMethod)
-    : file(path), crypt(cryptMethod), rgnid(initialNidCounters()) {
+    : file(path, [cryptMethod](std::span<std::uint8_t> area) { sealBlock(area, cryptMethod); }),
+      crypt(cryptMethod),
+      rgnid(initialNidCounters()) {
   unique = std::random_device{}();
 }
 
@@ -57,15 +71,13 @@ Bid NodeDatabase::Impl::appendBlock(std::span<const std::uint8_t> data, bool int
   nextBid += kBidStep;
   const std::uint64_t diskSize = blockDiskSize(data.size());
   const std::uint64_t ib = space.allocate(diskSize, kBlockAlign);
-  auto out = file.appendInPlace(ib, diskSize);
+  auto out = file.appendInPlace(ib, diskSize, true);
   std::copy(data.begin(), data.end(), out.begin());
-  auto stored = out.first(data.size());
-  if (!internal && crypt == CryptMethod::Permute) permuteEncode(stored);
-  // [MS-PST] 2.2.2.8.1 BLOCKTRAILER: the CRC covers the bytes as stored.
+  std::fill(out.begin() + static_cast<std::ptrdiff_t>(data.size()), out.end(), 0);
+  // [MS-PST] 2.2.2.8.1 BLOCKTRAILER; the writer thread adds the encoding and the CRC.
   std::uint8_t* t = out.data() + diskSize - kBlockTrailerSize;
   store16(t + blocktrailer::kCb, static_cast<std::uint16_t>(data.size()));
   store16(t + blocktrailer::kSig, computeSig(ib, bid));
-  store32(t + blocktrailer::kCrc, computeCrc(stored));
   store64(t + blocktrailer::kBid, bid);
   bbt.insertOrAssign(BbtRecord{bid, ib, treeSize, 0, static_cast<std::uint16_t>(data.size())});
   unreferenced.push_back(bid);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "pst/ndb/Ids.h"
 
@@ -14,9 +15,13 @@ namespace mailferry::pst {
 namespace {
 // Large enough that a stream of full blocks costs one write call per few hundred blocks.
 constexpr std::size_t kBufferCapacity = 4 << 20;
+// Buffers handed over and not yet written: enough to keep the writer busy, few enough that
+// memory stays small when the disk is the slower side.
+constexpr std::size_t kMaxQueued = 2;
 }  // namespace
 
-OutputFile::OutputFile(const std::filesystem::path& path) : path_(path) {
+OutputFile::OutputFile(const std::filesystem::path& path, Sealer sealer)
+    : path_(path), sealer_(std::move(sealer)) {
   fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd_ < 0) {
     const int err = errno;
@@ -24,10 +29,17 @@ OutputFile::OutputFile(const std::filesystem::path& path) : path_(path) {
                                  : std::string("cannot create the file: ") + std::strerror(err),
                    path_.string());
   }
-  buffer_.reserve(kBufferCapacity);
+  current_.bytes.reset(new std::uint8_t[kBufferCapacity]);
+  writer_ = std::thread([this] { writerLoop(); });
 }
 
 OutputFile::~OutputFile() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  writer_.join();
   if (fd_ >= 0) ::close(fd_);
 }
 
@@ -36,46 +48,11 @@ void OutputFile::fail(const char* what, std::uint64_t offset) const {
                  static_cast<std::int64_t>(offset));
 }
 
-std::span<std::uint8_t> OutputFile::appendInPlace(std::uint64_t offset, std::size_t size) {
-  if (offset < appendEnd()) {
-    throw PstError("append before the end of the previous one", path_.string(),
-                   static_cast<std::int64_t>(offset));
-  }
-  const std::uint64_t gap = offset - appendEnd();
-  if (buffer_.size() + gap + size > kBufferCapacity && !buffer_.empty()) flush();
-  if (buffer_.empty()) bufferStart_ = offset;  // nothing pending: the gap stays a hole
-  buffer_.resize(static_cast<std::size_t>(offset - bufferStart_), 0);
-  const std::size_t at = buffer_.size();
-  buffer_.resize(at + size, 0);
-  return {buffer_.data() + at, size};
-}
-
-void OutputFile::append(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  auto dest = appendInPlace(offset, bytes.size());
-  std::memcpy(dest.data(), bytes.data(), bytes.size());
-}
-
-void OutputFile::flush() {
+void OutputFile::pwriteAll(const std::uint8_t* bytes, std::size_t size,
+                           std::uint64_t offset) const {
   std::size_t done = 0;
-  while (done < buffer_.size()) {
-    const ssize_t n = ::pwrite(fd_, buffer_.data() + done, buffer_.size() - done,
-                               static_cast<off_t>(bufferStart_ + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("cannot write", bufferStart_ + done);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  bufferStart_ += buffer_.size();
-  buffer_.clear();
-}
-
-void OutputFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  if (!buffer_.empty() && offset + bytes.size() > bufferStart_) flush();
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n =
-        ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+  while (done < size) {
+    const ssize_t n = ::pwrite(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
       fail("cannot write", offset + done);
@@ -84,8 +61,106 @@ void OutputFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> byt
   }
 }
 
+std::span<std::uint8_t> OutputFile::appendInPlace(std::uint64_t offset, std::size_t size,
+                                                  bool sealLater) {
+  if (offset < appendEnd()) {
+    throw PstError("append before the end of the previous one", path_.string(),
+                   static_cast<std::int64_t>(offset));
+  }
+  if (size > kBufferCapacity) {
+    throw PstError("append larger than the write buffer", path_.string(),
+                   static_cast<std::int64_t>(offset));
+  }
+  if (offset + size - current_.start > kBufferCapacity && current_.size > 0) flush();
+  if (current_.size == 0) current_.start = offset;  // nothing pending: the gap stays a hole
+  const std::size_t at = static_cast<std::size_t>(offset - current_.start);
+  std::memset(current_.bytes.get() + current_.size, 0, at - current_.size);
+  current_.size = at + size;
+  if (sealLater) current_.seals.emplace_back(at, size);
+  return {current_.bytes.get() + at, size};
+}
+
+void OutputFile::append(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  auto dest = appendInPlace(offset, bytes.size());
+  std::memcpy(dest.data(), bytes.data(), bytes.size());
+}
+
+void OutputFile::flush() {
+  if (current_.size == 0) return;
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return queue_.size() < kMaxQueued || writerFailure_; });
+  rethrowWriterFailure();
+  Batch next;
+  if (!spares_.empty()) {
+    next = std::move(spares_.back());
+    spares_.pop_back();
+  } else {
+    next.bytes.reset(new std::uint8_t[kBufferCapacity]);
+  }
+  next.start = appendEnd();
+  next.size = 0;
+  next.seals.clear();
+  queue_.push_back(std::exchange(current_, std::move(next)));
+  lock.unlock();
+  changed_.notify_all();
+}
+
+void OutputFile::drain() {
+  flush();
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return (queue_.empty() && !writing_) || writerFailure_; });
+  rethrowWriterFailure();
+}
+
+void OutputFile::rethrowWriterFailure() {
+  // The failure stays recorded: nothing appended after it can reach the file in order.
+  if (writerFailure_) std::rethrow_exception(writerFailure_);
+}
+
+void OutputFile::writerLoop() {
+  std::unique_lock lock(mutex_);
+  while (true) {
+    changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+    if (queue_.empty()) return;  // stopping with nothing left
+    Batch batch = std::move(queue_.front());
+    queue_.pop_front();
+    writing_ = true;
+    const bool skip = writerFailure_ != nullptr;
+    lock.unlock();
+    std::exception_ptr failure;
+    if (!skip) {
+      try {
+        writeBatch(batch);
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    }
+    lock.lock();
+    writing_ = false;
+    if (failure && !writerFailure_) writerFailure_ = failure;
+    spares_.push_back(std::move(batch));
+    changed_.notify_all();
+  }
+}
+
+void OutputFile::writeBatch(Batch& batch) const {
+  for (const auto& [at, size] : batch.seals) sealer_({batch.bytes.get() + at, size});
+  pwriteAll(batch.bytes.get(), batch.size, batch.start);
+#ifdef __linux__
+  // Start writing these pages back now, without waiting: the disk then works while the next
+  // buffers are filled, and the sync at the next commit finds little left to do.
+  ::sync_file_range(fd_, static_cast<off_t>(batch.start), static_cast<off_t>(batch.size),
+                    SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
+void OutputFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  drain();
+  pwriteAll(bytes.data(), bytes.size(), offset);
+}
+
 std::vector<std::uint8_t> OutputFile::readAt(std::uint64_t offset, std::size_t size) {
-  if (!buffer_.empty() && offset + size > bufferStart_) flush();
+  drain();
   std::vector<std::uint8_t> out(size);
   std::size_t done = 0;
   while (done < size) {
@@ -104,12 +179,12 @@ std::vector<std::uint8_t> OutputFile::readAt(std::uint64_t offset, std::size_t s
 }
 
 void OutputFile::setSize(std::uint64_t size) {
-  flush();
+  drain();
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail("cannot set the file size", size);
 }
 
 void OutputFile::sync() {
-  flush();
+  drain();
   if (::fsync(fd_) != 0) fail("cannot sync the file", 0);
 }
 

@@ -1,18 +1,30 @@
-// The file a node database is written to: created exclusively, appended to through a large
-// buffer, patched in place only at fixed places (maps, header), and synced at commits.
+// The file a node database is written to: created exclusively, appended to through large
+// buffers that a writer thread finishes and writes while the next one fills, patched in place
+// only at fixed places (maps, header), and synced at commits.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <span>
+#include <thread>
 #include <vector>
 
 namespace mailferry::pst {
 
 class OutputFile {
  public:
+  // Finishes, on the writer thread and just before it is written, an area appended with
+  // `sealLater` (for a block: its encoding and CRC). It may read and change that area only.
+  using Sealer = std::function<void(std::span<std::uint8_t> area)>;
+
   // Fails with PstError when the path exists: a file is never overwritten.
-  explicit OutputFile(const std::filesystem::path& path);
+  explicit OutputFile(const std::filesystem::path& path, Sealer sealer = {});
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -22,26 +34,50 @@ class OutputFile {
   // Bytes written at `offset`, which must not lie before the end of the previous append; the
   // gap between the two, if any, is zero-filled.
   void append(std::uint64_t offset, std::span<const std::uint8_t> bytes);
-  // A zeroed area of `size` bytes at `offset`, to be filled by the caller in place before the
-  // next call on this object (saves a copy for blocks built directly in the buffer).
-  std::span<std::uint8_t> appendInPlace(std::uint64_t offset, std::size_t size);
-  std::uint64_t appendEnd() const { return bufferStart_ + buffer_.size(); }
+  // An area of `size` bytes at `offset` for the caller to fill completely, in place, before
+  // the next call on this object (saves a copy for blocks built directly in the buffer).
+  std::span<std::uint8_t> appendInPlace(std::uint64_t offset, std::size_t size,
+                                        bool sealLater = false);
+  std::uint64_t appendEnd() const { return current_.start + current_.size; }
 
-  // Writes straight to the file, for areas outside the pending appends (maps, header).
+  // Writes straight to the file, after every pending append (maps, header).
   void writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
   std::vector<std::uint8_t> readAt(std::uint64_t offset, std::size_t size);
 
+  // Hands the pending appends to the writer thread.
   void flush();
+  // Waits until everything appended so far is written; rethrows the writer's failure.
+  void drain();
   void setSize(std::uint64_t size);
   void sync();
 
  private:
+  struct Batch {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size = 0;
+    std::uint64_t start = 0;                                 // file offset of bytes[0]
+    std::vector<std::pair<std::size_t, std::size_t>> seals;  // (position, size) in bytes
+  };
+
   [[noreturn]] void fail(const char* what, std::uint64_t offset) const;
+  void pwriteAll(const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) const;
+  void writerLoop();
+  void writeBatch(Batch& batch) const;
+  void rethrowWriterFailure();
 
   std::filesystem::path path_;
+  Sealer sealer_;
   int fd_ = -1;
-  std::vector<std::uint8_t> buffer_;
-  std::uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
+  Batch current_;
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Batch> queue_;    // handed over, not yet written
+  std::vector<Batch> spares_;  // written, ready for reuse
+  bool writing_ = false;
+  bool stopping_ = false;
+  std::exception_ptr writerFailure_;
+  std::thread writer_;
 };
 
 }  // namespace mailferry::pst

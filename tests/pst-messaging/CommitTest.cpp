@@ -54,9 +54,9 @@ TEST(Commits, ByteThresholdCommitsLargeItemsEarly) {
   m->save();
   m.reset();
   EXPECT_EQ(StoreProbe(file).nodesOfType(NidType::NormalMessage).size(), 1u);
-  EXPECT_FALSE(CommitPolicy{}.due(999, 1000));
-  EXPECT_TRUE(CommitPolicy{}.due(1000, 0));
-  EXPECT_TRUE(CommitPolicy{}.due(1, 32ull << 20));
+  EXPECT_FALSE(CommitPolicy{}.due(9'999, 1000));
+  EXPECT_TRUE(CommitPolicy{}.due(10'000, 0));
+  EXPECT_TRUE(CommitPolicy{}.due(1, 256ull << 20));
 }
 
 TEST(Commits, ClosedStoreRefusesWork) {

@@ -20,9 +20,9 @@ TEST(Truncation, FilesCutAtOrAfterACommitHoldEverythingUpToThatCommit) {
 
   pstgen::SyntheticOptions o;
   o.messages = 25;
-  // The five items after the commit append 5 MB, more than the writer buffers, so part of
-  // them reaches the disk past the committed end of the file.
-  o.attachmentKb = 1024;
+  // The five items after the commit append 25 MB, more than the writer thread's buffers hold
+  // (at most 16 MB), so part of them reaches the disk past the committed end of the file.
+  o.attachmentKb = 5 * 1024;
   o.bodyKb = 2;
   o.commitPolicy.itemsPerCommit = 10;
   o.commitPolicy.bytesPerCommit = 0;

@@ -1,22 +1,27 @@
 // The deterministic content of a synthetic store.
 #include "tools/pstgen/SyntheticContent.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace mailferry::pstgen {
 
 namespace {
-constexpr const char* kWords[] = {"ferry",  "harbour", "lantern", "pebble", "orchard", "meadow",
-                                  "copper", "willow",  "signal",  "ember",  "quartz",  "lagoon"};
+constexpr std::string_view kWords[] = {"ferry",   "harbour", "lantern", "pebble",
+                                       "orchard", "meadow",  "copper",  "willow",
+                                       "signal",  "ember",   "quartz",  "lagoon"};
 constexpr std::size_t kWordCount = sizeof(kWords) / sizeof(kWords[0]);
 
-std::string words(std::uint32_t seed, std::size_t bytes) {
+std::string generateWords(std::uint32_t seed, std::size_t bytes) {
   std::string out;
+  out.reserve(bytes + 16);
   std::uint32_t state = seed * 2654435761u + 1;
   std::size_t lineLength = 0;
   while (out.size() < bytes) {
     state = state * 1103515245u + 12345u;
-    const char* word = kWords[(state >> 16) % kWordCount];
+    const std::string_view word = kWords[(state >> 16) % kWordCount];
     out += word;
-    lineLength += std::char_traits<char>::length(word) + 1;
+    lineLength += word.size() + 1;
     if (lineLength > 70) {
       out += "\r\n";
       lineLength = 0;
@@ -26,6 +31,29 @@ std::string words(std::uint32_t seed, std::size_t bytes) {
   }
   return out;
 }
+
+// Text of `bytes` bytes that differs between seeds. Generating word by word costs about as
+// much as the engine spends writing the text, so bodies are cut from one pool of text made
+// once, each starting at a line of its own.
+std::string words(std::uint32_t seed, std::size_t bytes) {
+  struct Pool {
+    std::string text = generateWords(0, 1 << 20);
+    std::vector<std::size_t> lineStarts;
+    Pool() {
+      lineStarts.push_back(0);
+      for (std::size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1))
+        lineStarts.push_back(i + 1);
+    }
+  };
+  static const Pool pool;
+  if (bytes > pool.text.size() / 2) return generateWords(seed, bytes);
+  const std::size_t usable =
+      static_cast<std::size_t>(std::upper_bound(pool.lineStarts.begin(), pool.lineStarts.end(),
+                                                pool.text.size() - bytes) -
+                               pool.lineStarts.begin());
+  const std::size_t start = pool.lineStarts[(seed * 2654435761u) % usable];
+  return pool.text.substr(start, bytes);
+}
 }  // namespace
 
 std::string folderName(std::uint32_t index) {
@@ -33,7 +61,8 @@ std::string folderName(std::uint32_t index) {
 }
 
 std::string messageSubject(std::uint32_t index) {
-  return "Synthetic message " + std::to_string(index) + " about " + kWords[index % kWordCount];
+  return "Synthetic message " + std::to_string(index) + " about " +
+         std::string(kWords[index % kWordCount]);
 }
 
 std::string plainBody(std::uint32_t index, std::uint32_t kb) {
@@ -74,11 +103,11 @@ SyntheticContact contact(std::uint32_t index) {
   SyntheticContact c;
   const std::string n = std::to_string(index);
   c.givenName = "Given" + n;
-  c.surname = std::string("Surname") + kWords[index % kWordCount];
+  c.surname = "Surname" + std::string(kWords[index % kWordCount]);
   c.displayName = c.givenName + " " + c.surname;
   c.fileAs = c.surname + ", " + c.givenName;
   c.email = "contact" + n + "@example.org";
-  c.workStreet = n + " " + kWords[(index + 3) % kWordCount] + " Street";
+  c.workStreet = n + " " + std::string(kWords[(index + 3) % kWordCount]) + " Street";
   return c;
 }
 
