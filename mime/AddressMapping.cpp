@@ -3,8 +3,8 @@
 
 #include "mime/GMimeHandles.h"
 #include "mime/MimeTags.h"
-#include "pst/messaging/OneOffEntryId.h"
 #include "mime/SearchKey.h"
+#include "pst/messaging/OneOffEntryId.h"
 
 namespace mailferry::mime {
 

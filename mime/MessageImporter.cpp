@@ -3,6 +3,9 @@
 
 #include <fcntl.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <system_error>
 
 #include "mime/EmlxReader.h"
@@ -14,6 +17,7 @@ namespace mailferry::mime {
 namespace {
 
 constexpr std::size_t kMaxParserWarnings = 20;
+constexpr std::uintmax_t kWholeFileLimit = 64ull << 20;
 
 struct ParserOptionsFree {
   void operator()(GMimeParserOptions* options) const { g_mime_parser_options_free(options); }
@@ -112,6 +116,37 @@ ImportReport importFromStream(GMimeStream* fileStream, pst::MessageSink& sink,
   return report;
 }
 
+// A file read whole into memory, in one call: GMime's parser and the part streams it keeps
+// read a file stream a few kilobytes at a time with a seek before each read, which cost more
+// than the rest of the import. Files past the limit are read through a buffered file stream,
+// so that a huge message never sits in memory whole.
+GObjectPtr<GMimeStream> openMessageStream(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size <= kWholeFileLimit) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw ImportError(path, std::string("cannot be opened: ") + std::strerror(errno));
+    GByteArray* bytes = g_byte_array_sized_new(static_cast<guint>(size));
+    g_byte_array_set_size(bytes, static_cast<guint>(size));
+    in.read(reinterpret_cast<char*>(bytes->data), static_cast<std::streamsize>(size));
+    if (in.bad()) {
+      g_byte_array_unref(bytes);
+      throw ImportError(path, std::string("cannot be read: ") + std::strerror(errno));
+    }
+    g_byte_array_set_size(bytes, static_cast<guint>(in.gcount()));  // shorter if it shrank
+    return GObjectPtr<GMimeStream>(g_mime_stream_mem_new_with_byte_array(bytes));
+  }
+  GError* openError = nullptr;
+  GObjectPtr<GMimeStream> file(g_mime_stream_fs_open(path.c_str(), O_RDONLY, 0, &openError));
+  if (!file) {
+    const std::string reason = openError != nullptr ? openError->message : "cannot be opened";
+    if (openError != nullptr) g_error_free(openError);
+    throw ImportError(path, reason);
+  }
+  return GObjectPtr<GMimeStream>(
+      g_mime_stream_buffer_new(file.get(), GMIME_STREAM_BUFFER_BLOCK_READ));
+}
+
 }  // namespace
 
 ImportReport importMessageFile(const std::filesystem::path& path, pst::MessageSink& sink,
@@ -120,14 +155,7 @@ ImportReport importMessageFile(const std::filesystem::path& path, pst::MessageSi
   std::error_code error;
   if (std::filesystem::is_directory(path, error))
     throw ImportError(path, "is a folder, not a file");
-  GError* openError = nullptr;
-  GObjectPtr<GMimeStream> stream(g_mime_stream_fs_open(path.c_str(), O_RDONLY, 0, &openError));
-  if (!stream) {
-    const std::string reason = openError != nullptr ? openError->message : "cannot be opened";
-    if (openError != nullptr) g_error_free(openError);
-    throw ImportError(path, reason);
-  }
-  return importFromStream(stream.get(), sink, path, options);
+  return importFromStream(openMessageStream(path).get(), sink, path, options);
 }
 
 ImportReport importMessageBytes(std::span<const std::uint8_t> bytes, pst::MessageSink& sink,

@@ -1,8 +1,10 @@
-// Chunked reading of decoded MIME part content through a GMime filter stream.
+// Chunked reading of decoded MIME part content: base64 through our own decoder, the other
+// transfer encodings through a GMime filter stream.
 #include "mime/PartContent.h"
 
 #include <vector>
 
+#include "mime/Base64Decoder.h"
 #include "mime/GMimeHandles.h"
 
 namespace mailferry::mime {
@@ -23,9 +25,31 @@ std::uint64_t drain(GMimeStream* stream,
   return total;
 }
 
+std::uint64_t drainBase64(GMimeStream* stream,
+                          const std::function<void(std::span<const std::uint8_t>)>& consume) {
+  std::vector<std::uint8_t> encoded(kContentChunkBytes);
+  std::vector<std::uint8_t> decoded(Base64Decoder::maxOutput(encoded.size()));
+  Base64Decoder decoder;
+  std::uint64_t total = 0;
+  auto deliver = [&](std::size_t n) {
+    if (n == 0) return;
+    consume(std::span<const std::uint8_t>(decoded.data(), n));
+    total += n;
+  };
+  while (true) {
+    const ssize_t n =
+        g_mime_stream_read(stream, reinterpret_cast<char*>(encoded.data()), encoded.size());
+    if (n <= 0) break;
+    deliver(
+        decoder.decode(std::span<const std::uint8_t>(encoded.data(), static_cast<std::size_t>(n)),
+                       decoded.data()));
+  }
+  deliver(decoder.finish(decoded.data()));
+  return total;
+}
+
 bool needsDecoder(GMimeContentEncoding encoding) {
-  return encoding == GMIME_CONTENT_ENCODING_BASE64 ||
-         encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE ||
+  return encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE ||
          encoding == GMIME_CONTENT_ENCODING_UUENCODE;
 }
 
@@ -38,8 +62,9 @@ std::uint64_t streamPartContent(GMimePart* part,
   GMimeStream* raw = g_mime_data_wrapper_get_stream(content);
   if (raw == nullptr) return 0;
   g_mime_stream_reset(raw);
-  GObjectPtr<GMimeStream> filtered(g_mime_stream_filter_new(raw));
   const GMimeContentEncoding encoding = g_mime_data_wrapper_get_encoding(content);
+  if (encoding == GMIME_CONTENT_ENCODING_BASE64) return drainBase64(raw, consume);
+  GObjectPtr<GMimeStream> filtered(g_mime_stream_filter_new(raw));
   if (needsDecoder(encoding)) {
     GObjectPtr<GMimeFilter> decoder(g_mime_filter_basic_new(encoding, FALSE));
     g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), decoder.get());

@@ -1,4 +1,4 @@
-// The tables behind the node database's pure functions: the CRC and the permutative encoding.
+// The tables of the permutative encoding ([MS-PST] 5.1) and the decoding, which only readers need.
 #include "pst/ndb/Format.h"
 
 namespace mailferry::pst::format {
@@ -46,37 +46,6 @@ constexpr bool tablesAreInverse() {
 }
 static_assert(tablesAreInverse(), "the permutative encoding tables must be inverse permutations");
 }  // namespace
-
-namespace {
-// Slicing-by-8 tables: kSlices[k][b] is the CRC step of byte b followed by k zero bytes, so
-// that eight bytes are folded in with eight lookups instead of eight dependent steps.
-constexpr std::array<std::array<std::uint32_t, 256>, 8> makeSlices() {
-  std::array<std::array<std::uint32_t, 256>, 8> t{};
-  t[0] = detail::kCrcTable;
-  for (std::size_t k = 1; k < 8; ++k) {
-    for (std::size_t i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
-  }
-  return t;
-}
-constexpr auto kSlices = makeSlices();
-}  // namespace
-
-std::uint32_t computeCrc(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
-  const std::uint8_t* p = bytes.data();
-  std::size_t n = bytes.size();
-  for (; n >= 8; n -= 8, p += 8) {
-    const std::uint32_t lo = crc ^ load32(p);
-    crc = kSlices[7][lo & 0xFF] ^ kSlices[6][(lo >> 8) & 0xFF] ^ kSlices[5][(lo >> 16) & 0xFF] ^
-          kSlices[4][lo >> 24] ^ kSlices[3][p[4]] ^ kSlices[2][p[5]] ^ kSlices[1][p[6]] ^
-          kSlices[0][p[7]];
-  }
-  for (; n > 0; --n, ++p) crc = detail::kCrcTable[(crc ^ *p) & 0xFF] ^ (crc >> 8);
-  return crc;
-}
-
-void permuteEncode(std::span<std::uint8_t> bytes) {
-  for (std::uint8_t& b : bytes) b = kPermuteEncode[b];
-}
 
 void permuteDecode(std::span<std::uint8_t> bytes) {
   for (std::uint8_t& b : bytes) b = kPermuteDecode[b];

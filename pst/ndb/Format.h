@@ -47,8 +47,10 @@ constexpr std::array<std::uint32_t, 256> makeCrcTable() {
 inline constexpr std::array<std::uint32_t, 256> kCrcTable = makeCrcTable();
 }  // namespace detail
 
-// `crc` continues a CRC over a preceding range (0 to start).
+// `crc` continues a CRC over a preceding range (0 to start). Uses the processor's carry-less
+// multiplication where it has it; the portable form gives the same result everywhere.
 std::uint32_t computeCrc(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
+std::uint32_t computeCrcPortable(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
 
 // ---- [MS-PST] 5.5 ComputeSig ----------------------------------------------------------------
 
@@ -64,7 +66,10 @@ constexpr std::uint16_t computeSig(std::uint64_t ib, std::uint64_t bid) {
 extern const std::array<std::uint8_t, 256> kPermuteEncode;  // mpbbCrypt[0..255]
 extern const std::array<std::uint8_t, 256> kPermuteDecode;  // mpbbCrypt[512..767]
 
+// Uses the processor's byte permutations where it has them; the portable form is the same
+// substitution one byte at a time.
 void permuteEncode(std::span<std::uint8_t> bytes);
+void permuteEncodePortable(std::span<std::uint8_t> bytes);
 void permuteDecode(std::span<std::uint8_t> bytes);
 
 // ---- Sizes ----------------------------------------------------------------------------------

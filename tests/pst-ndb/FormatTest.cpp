@@ -101,6 +101,33 @@ TEST(Format, PermutativeEncoding) {
   EXPECT_EQ(raw[3], 0xBC);
 }
 
+// The processor-specific CRC and encoding must agree with the portable ones at every length
+// and alignment: short tails, lengths around the 64- and 16-byte steps, a full block, and a
+// CRC continued from a previous range.
+TEST(Format, FastCrcAndEncodingAgreeWithThePortableOnes) {
+  std::vector<std::uint8_t> data(kMaxBlockData + 64);
+  std::uint32_t state = 12345;
+  for (auto& b : data) {
+    state = state * 1103515245u + 12345u;
+    b = static_cast<std::uint8_t>(state >> 16);
+  }
+  std::vector<std::size_t> lengths(200);
+  std::iota(lengths.begin(), lengths.end(), 0);
+  for (std::size_t n : {255, 256, 257, 1023, 4096, 8175, 8176}) lengths.push_back(n);
+  for (std::size_t offset : {0, 1, 7, 16, 33}) {
+    for (std::size_t n : lengths) {
+      SCOPED_TRACE("offset " + std::to_string(offset) + ", length " + std::to_string(n));
+      const std::span<const std::uint8_t> range(data.data() + offset, n);
+      ASSERT_EQ(computeCrc(range), computeCrcPortable(range));
+      ASSERT_EQ(computeCrc(range, 0xDEADBEEF), computeCrcPortable(range, 0xDEADBEEF));
+      std::vector<std::uint8_t> fast(range.begin(), range.end()), portable = fast;
+      permuteEncode(fast);
+      permuteEncodePortable(portable);
+      ASSERT_EQ(fast, portable);
+    }
+  }
+}
+
 TEST(Format, MapPlacesAndSizes) {
   EXPECT_EQ(blockDiskSize(0), 64u);
   EXPECT_EQ(blockDiskSize(48), 64u);
