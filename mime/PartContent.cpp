@@ -2,6 +2,7 @@
 // transfer encodings through a GMime filter stream.
 #include "mime/PartContent.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "mime/Base64Decoder.h"
@@ -11,39 +12,52 @@ namespace mailferry::mime {
 
 namespace {
 
-std::uint64_t drain(GMimeStream* stream,
-                    const std::function<void(std::span<const std::uint8_t>)>& consume) {
+using Chunk = std::span<const std::uint8_t>;
+
+// Calls `use` with consecutive pieces of what is left of `stream`. A memory stream (a message
+// read whole, and the parts GMime cuts from it) is handed over in place, without a copy.
+void forEachChunk(GMimeStream* stream, const std::function<void(Chunk)>& use) {
+  if (GMIME_IS_STREAM_MEM(stream)) {
+    GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream));
+    const gint64 start = g_mime_stream_tell(stream);
+    const gint64 length = g_mime_stream_length(stream);
+    if (array != nullptr && start >= 0 && length >= 0 &&
+        static_cast<std::uint64_t>(start) + static_cast<std::uint64_t>(length) <= array->len) {
+      const Chunk all(array->data + start, static_cast<std::size_t>(length));
+      for (std::size_t at = 0; at < all.size(); at += kContentChunkBytes)
+        use(all.subspan(at, std::min(kContentChunkBytes, all.size() - at)));
+      g_mime_stream_seek(stream, 0, GMIME_STREAM_SEEK_END);
+      return;
+    }
+  }
   std::vector<std::uint8_t> buffer(kContentChunkBytes);
-  std::uint64_t total = 0;
   while (true) {
     const ssize_t n =
         g_mime_stream_read(stream, reinterpret_cast<char*>(buffer.data()), buffer.size());
     if (n <= 0) break;
-    consume(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
-    total += static_cast<std::uint64_t>(n);
+    use(Chunk(buffer.data(), static_cast<std::size_t>(n)));
   }
+}
+
+std::uint64_t drain(GMimeStream* stream, const std::function<void(Chunk)>& consume) {
+  std::uint64_t total = 0;
+  forEachChunk(stream, [&](Chunk chunk) {
+    consume(chunk);
+    total += chunk.size();
+  });
   return total;
 }
 
-std::uint64_t drainBase64(GMimeStream* stream,
-                          const std::function<void(std::span<const std::uint8_t>)>& consume) {
-  std::vector<std::uint8_t> encoded(kContentChunkBytes);
-  std::vector<std::uint8_t> decoded(Base64Decoder::maxOutput(encoded.size()));
+std::uint64_t drainBase64(GMimeStream* stream, const std::function<void(Chunk)>& consume) {
+  std::vector<std::uint8_t> decoded(Base64Decoder::maxOutput(kContentChunkBytes));
   Base64Decoder decoder;
   std::uint64_t total = 0;
   auto deliver = [&](std::size_t n) {
     if (n == 0) return;
-    consume(std::span<const std::uint8_t>(decoded.data(), n));
+    consume(Chunk(decoded.data(), n));
     total += n;
   };
-  while (true) {
-    const ssize_t n =
-        g_mime_stream_read(stream, reinterpret_cast<char*>(encoded.data()), encoded.size());
-    if (n <= 0) break;
-    deliver(
-        decoder.decode(std::span<const std::uint8_t>(encoded.data(), static_cast<std::size_t>(n)),
-                       decoded.data()));
-  }
+  forEachChunk(stream, [&](Chunk chunk) { deliver(decoder.decode(chunk, decoded.data())); });
   deliver(decoder.finish(decoded.data()));
   return total;
 }
@@ -64,11 +78,10 @@ std::uint64_t streamPartContent(GMimePart* part,
   g_mime_stream_reset(raw);
   const GMimeContentEncoding encoding = g_mime_data_wrapper_get_encoding(content);
   if (encoding == GMIME_CONTENT_ENCODING_BASE64) return drainBase64(raw, consume);
+  if (!needsDecoder(encoding)) return drain(raw, consume);
   GObjectPtr<GMimeStream> filtered(g_mime_stream_filter_new(raw));
-  if (needsDecoder(encoding)) {
-    GObjectPtr<GMimeFilter> decoder(g_mime_filter_basic_new(encoding, FALSE));
-    g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), decoder.get());
-  }
+  GObjectPtr<GMimeFilter> decoder(g_mime_filter_basic_new(encoding, FALSE));
+  g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), decoder.get());
   return drain(filtered.get(), consume);
 }
 

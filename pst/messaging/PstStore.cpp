@@ -270,10 +270,21 @@ void PstStore::messageSaved(Nid folderNid, Nid message, const PropertyContextWri
                                    previousFlags ? 0 : 1, (unread ? 1 : 0) - (wasUnread ? 1 : 0));
   ++itemsSaved_;
   ++itemsSinceCommit_;
-  if (pendingItems_ == 0 && policy_.due(itemsSinceCommit_, db_->bytesSinceCommit())) commit();
+  // The automatic commit runs in the background: the next items are written while it waits
+  // for the disk.
+  if (pendingItems_ == 0 && policy_.due(itemsSinceCommit_, db_->bytesSinceCommit())) commit(false);
 }
 
 void PstStore::commit() {
+  commit(true);
+}
+
+void PstStore::waitForWrites() {
+  checkOpen();
+  db_->waitForWrites();
+}
+
+void PstStore::commit(bool wait) {
   checkOpen();
   if (pendingItems_ > 0)
     throw PstError("the store cannot commit while an item has unsaved changes", path().string());
@@ -309,7 +320,11 @@ void PstStore::commit() {
     db.putNode(nids::kReceiveFolderTable, table.write(db), 0);
     receiveDirty_ = false;
   }
-  db.commit();
+  if (wait) {
+    db.commit();
+  } else {
+    db.commitInBackground();
+  }
   itemsSinceCommit_ = 0;
 }
 

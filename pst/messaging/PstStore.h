@@ -65,6 +65,9 @@ class PstStore {
   // Throws PstError while an item has unsaved changes: a commit frees every block that no
   // node references yet, which would take that item's written values away.
   void commit();
+  // Returns once everything written so far, an automatic commit running in the background
+  // included, is on disk (or in the system's cache, for what follows the last commit).
+  void waitForWrites();
 
   const std::filesystem::path& path() const;
   const Guid& providerUid() const { return providerUid_; }
@@ -121,6 +124,7 @@ class PstStore {
   void messageSaved(Nid folder, Nid message, const PropertyContextWriter& pc,
                     std::optional<std::int32_t> previousFlags);
   void checkOpen() const;
+  void commit(bool wait);
   // Items with unsaved changes; automatic commits wait until there are none.
   void itemPending(bool pending) { pendingItems_ += pending ? 1 : -1; }
 

@@ -157,10 +157,10 @@ void NodeDatabase::Impl::writeMaps() {
   const std::uint64_t intervals = space.intervalCount();
   for (std::uint64_t k = 0; k < intervals; ++k) {
     if (space.isDirty(k))
-      file.writeAt(amapOffset(k), mapPage(PageType::AMap, amapOffset(k), space.bitmap(k)));
+      file.queueWriteAt(amapOffset(k), mapPage(PageType::AMap, amapOffset(k), space.bitmap(k)));
     if (k < intervalsCommitted) continue;
-    if (hasPMap(k)) file.writeAt(pmapOffset(k), fullMapPage(PageType::PMap, pmapOffset(k)));
-    if (hasFPMap(k)) file.writeAt(fmapOffset(k), fullMapPage(PageType::FPMap, fmapOffset(k)));
+    if (hasPMap(k)) file.queueWriteAt(pmapOffset(k), fullMapPage(PageType::PMap, pmapOffset(k)));
+    if (hasFPMap(k)) file.queueWriteAt(fmapOffset(k), fullMapPage(PageType::FPMap, fmapOffset(k)));
   }
   // [MS-PST] 2.2.2.7.5: each FMap holds the longest free run of the next 496 AMaps, the
   // first 128 being in the header; 0 for AMaps the file does not have yet.
@@ -174,7 +174,7 @@ void NodeDatabase::Impl::writeMaps() {
       runs[k - f] =
           static_cast<std::uint8_t>(std::min<std::uint64_t>(space.longestFreeRun(k), 255));
     }
-    file.writeAt(fmapOffset(f), mapPage(PageType::FMap, fmapOffset(f), runs));
+    file.queueWriteAt(fmapOffset(f), mapPage(PageType::FMap, fmapOffset(f), runs));
   }
   space.markClean();
   intervalsCommitted = intervals;
@@ -201,10 +201,10 @@ void NodeDatabase::Impl::writeHeader(const PageRef& nbtRoot, const PageRef& bbtR
   }
   h.rgbFP.fill(0xFF);
   h.cryptMethod = static_cast<std::uint8_t>(crypt);
-  file.writeAt(0, encodeHeader(h));
+  file.queueWriteAt(0, encodeHeader(h));
 }
 
-void NodeDatabase::Impl::commit() {
+void NodeDatabase::Impl::commit(bool wait) {
   if (failed) {
     throw PstError("an earlier write failed; the file keeps its last commit", file.path().string());
   }
@@ -217,21 +217,24 @@ void NodeDatabase::Impl::commit() {
     PageRef nbtRoot, bbtRoot;
     writeTrees(nbtRoot, bbtRoot);
     // The file grows in whole intervals ([MS-PST] 2.6.1.1.2); the tail reads as zeros.
-    file.setSize(fileSizeFor(space.intervalCount()));
+    file.queueSetSize(fileSizeFor(space.intervalCount()));
     writeMaps();
-    file.sync();
+    file.queueSync();
     writeHeader(nbtRoot, bbtRoot);
-    file.sync();
+    file.queueSync();
     // What this commit freed was still marked allocated in the maps just written, because the
-    // previous header could still reference it. Now that the new header is on disk nothing
-    // does, so a second round of maps and header returns that space, leaving exact maps.
+    // previous header could still reference it. Once the new header is on disk nothing does,
+    // so a second round of maps and header, after its sync, returns that space, leaving exact
+    // maps. (Freed space is never handed out again in a session, so these maps can be laid
+    // out now, before the first round has reached the disk.)
     if (space.hasDeferredFrees()) {
       space.applyDeferredFrees();
       writeMaps();
-      file.sync();
+      file.queueSync();
       writeHeader(nbtRoot, bbtRoot);
-      file.sync();
+      file.queueSync();
     }
+    if (wait) file.drain();
     cursorAtCommit = space.cursor();
   } catch (...) {
     failed = true;
@@ -256,7 +259,7 @@ std::unique_ptr<NodeDatabase> NodeDatabase::create(const std::filesystem::path& 
     const std::uint64_t dlistBid = d.nextPageBid;
     d.nextPageBid += 2;
     d.file.writeAt(kDListOffset, emptyDListPage(dlistBid));
-    d.commit();
+    d.commit(true);
   } catch (...) {
     db.reset();
     std::error_code ignored;
@@ -394,7 +397,15 @@ std::uint64_t NodeDatabase::nodeSize(NodeRefs refs) const {
 }
 
 void NodeDatabase::commit() {
-  impl_->commit();
+  impl_->commit(true);
+}
+
+void NodeDatabase::commitInBackground() {
+  impl_->commit(false);
+}
+
+void NodeDatabase::waitForWrites() {
+  impl_->file.drain();
 }
 
 std::uint64_t NodeDatabase::bytesSinceCommit() const {

@@ -85,9 +85,17 @@ class NodeDatabase {
   std::uint64_t dataSize(Bid bid) const;
   std::uint64_t nodeSize(NodeRefs refs) const;
 
-  // Writes the B-trees, the allocation maps, the density list and the header, in that order,
-  // so that a crash at any point leaves the last committed state readable.
+  // Writes the B-trees, the allocation maps, the density list and the header, in that order
+  // and with a sync between data and header, so that a crash at any point leaves the last
+  // committed state readable; returns once it is all on disk.
   void commit();
+  // The same commit, left to the file's writer thread: the caller goes on appending while the
+  // syncs wait for the disk. The commit reaches the disk before anything appended after it
+  // is referenced by a header; a failure is thrown by a later call, and no later commit
+  // succeeds.
+  void commitInBackground();
+  // Returns once everything handed to the file so far, background commits included, is done.
+  void waitForWrites();
   // Bytes appended since the last commit (for the caller's commit policy).
   std::uint64_t bytesSinceCommit() const;
 

@@ -31,7 +31,7 @@ struct NodeDatabase::Impl {
   void writeTrees(PageRef& nbtRoot, PageRef& bbtRoot);
   void writeMaps();
   void writeHeader(const PageRef& nbtRoot, const PageRef& bbtRoot);
-  void commit();
+  void commit(bool wait);
 
   OutputFile file;
   CryptMethod crypt;

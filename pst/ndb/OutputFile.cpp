@@ -31,6 +31,7 @@ OutputFile::OutputFile(const std::filesystem::path& path, Sealer sealer)
   }
   current_.bytes.reset(new std::uint8_t[kBufferCapacity]);
   writer_ = std::thread([this] { writerLoop(); });
+  syncer_ = std::thread([this] { syncerLoop(); });
 }
 
 OutputFile::~OutputFile() {
@@ -40,6 +41,7 @@ OutputFile::~OutputFile() {
   }
   changed_.notify_all();
   writer_.join();
+  syncer_.join();
   if (fd_ >= 0) ::close(fd_);
 }
 
@@ -88,7 +90,7 @@ void OutputFile::append(std::uint64_t offset, std::span<const std::uint8_t> byte
 void OutputFile::flush() {
   if (current_.size == 0) return;
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return queue_.size() < kMaxQueued || writerFailure_; });
+  changed_.wait(lock, [this] { return queuedBatches_ < kMaxQueued || writerFailure_; });
   rethrowWriterFailure();
   Batch next;
   if (!spares_.empty()) {
@@ -100,15 +102,51 @@ void OutputFile::flush() {
   next.start = appendEnd();
   next.size = 0;
   next.seals.clear();
-  queue_.push_back(std::exchange(current_, std::move(next)));
+  Job job;
+  job.batch = std::exchange(current_, std::move(next));
+  queue_.push_back(std::move(job));
+  ++queuedBatches_;
   lock.unlock();
   changed_.notify_all();
+}
+
+void OutputFile::enqueue(Job job) {
+  flush();  // everything appended so far goes first
+  {
+    std::lock_guard lock(mutex_);
+    rethrowWriterFailure();
+    queue_.push_back(std::move(job));
+  }
+  changed_.notify_all();
+}
+
+void OutputFile::queueWriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  Job job;
+  job.kind = Job::Kind::WriteAt;
+  job.offset = offset;
+  job.bytes.assign(bytes.begin(), bytes.end());
+  enqueue(std::move(job));
+}
+
+void OutputFile::queueSetSize(std::uint64_t size) {
+  Job job;
+  job.kind = Job::Kind::SetSize;
+  job.offset = size;
+  enqueue(std::move(job));
+}
+
+void OutputFile::queueSync() {
+  Job job;
+  job.kind = Job::Kind::Sync;
+  enqueue(std::move(job));
 }
 
 void OutputFile::drain() {
   flush();
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return (queue_.empty() && !writing_) || writerFailure_; });
+  changed_.wait(lock, [this] {
+    return (queue_.empty() && !writing_ && syncQueue_.empty() && !syncing_) || writerFailure_;
+  });
   rethrowWriterFailure();
 }
 
@@ -121,16 +159,22 @@ void OutputFile::writerLoop() {
   std::unique_lock lock(mutex_);
   while (true) {
     changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-    if (queue_.empty()) return;  // stopping with nothing left
-    Batch batch = std::move(queue_.front());
+    if (queue_.empty()) break;  // stopping with nothing left
+    Job job = std::move(queue_.front());
     queue_.pop_front();
+    if (job.kind == Job::Kind::WriteAt || job.kind == Job::Kind::Sync) {
+      // Everything appended before it is written: the syncer takes it from here.
+      syncQueue_.push_back(std::move(job));
+      changed_.notify_all();
+      continue;
+    }
     writing_ = true;
     const bool skip = writerFailure_ != nullptr;
     lock.unlock();
     std::exception_ptr failure;
     if (!skip) {
       try {
-        writeBatch(batch);
+        run(job);
       } catch (...) {
         failure = std::current_exception();
       }
@@ -138,8 +182,56 @@ void OutputFile::writerLoop() {
     lock.lock();
     writing_ = false;
     if (failure && !writerFailure_) writerFailure_ = failure;
-    spares_.push_back(std::move(batch));
+    if (job.kind == Job::Kind::Append) {
+      --queuedBatches_;
+      spares_.push_back(std::move(job.batch));
+    }
     changed_.notify_all();
+  }
+  writerDone_ = true;
+  changed_.notify_all();
+}
+
+void OutputFile::syncerLoop() {
+  std::unique_lock lock(mutex_);
+  while (true) {
+    changed_.wait(lock, [this] { return writerDone_ || !syncQueue_.empty(); });
+    if (syncQueue_.empty()) return;  // the writer has stopped and handed over everything
+    Job job = std::move(syncQueue_.front());
+    syncQueue_.pop_front();
+    syncing_ = true;
+    const bool skip = writerFailure_ != nullptr;
+    lock.unlock();
+    std::exception_ptr failure;
+    if (!skip) {
+      try {
+        run(job);
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    }
+    lock.lock();
+    syncing_ = false;
+    if (failure && !writerFailure_) writerFailure_ = failure;
+    changed_.notify_all();
+  }
+}
+
+void OutputFile::run(Job& job) const {
+  switch (job.kind) {
+    case Job::Kind::Append:
+      writeBatch(job.batch);
+      break;
+    case Job::Kind::WriteAt:
+      pwriteAll(job.bytes.data(), job.bytes.size(), job.offset);
+      break;
+    case Job::Kind::SetSize:
+      if (::ftruncate(fd_, static_cast<off_t>(job.offset)) != 0)
+        fail("cannot set the file size", job.offset);
+      break;
+    case Job::Kind::Sync:
+      if (::fsync(fd_) != 0) fail("cannot sync the file", 0);
+      break;
   }
 }
 

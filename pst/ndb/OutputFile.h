@@ -1,6 +1,8 @@
 // The file a node database is written to: created exclusively, appended to through large
 // buffers that a writer thread finishes and writes while the next one fills, patched in place
-// only at fixed places (maps, header), and synced at commits.
+// only at fixed places (maps, header), and synced at commits. The writes at fixed places and
+// the syncs queued behind appends are done by a second thread once those appends are written,
+// so that the next appends go on while a sync waits for the disk.
 #pragma once
 
 #include <condition_variable>
@@ -40,16 +42,24 @@ class OutputFile {
                                         bool sealLater = false);
   std::uint64_t appendEnd() const { return current_.start + current_.size; }
 
-  // Writes straight to the file, after every pending append (maps, header).
+  // Waiting for everything handed over before them: a write at a fixed place (maps, header),
+  // a read, a new file size, a sync.
   void writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
   std::vector<std::uint8_t> readAt(std::uint64_t offset, std::size_t size);
+  void setSize(std::uint64_t size);
+  void sync();
+
+  // The same writes, size change and sync, done by the writer thread in order after
+  // everything handed over before them while the caller goes on; a failure is thrown by a
+  // later call, and no later work reaches the file.
+  void queueWriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+  void queueSetSize(std::uint64_t size);
+  void queueSync();
 
   // Hands the pending appends to the writer thread.
   void flush();
-  // Waits until everything appended so far is written; rethrows the writer's failure.
+  // Waits until everything handed over so far is done; rethrows the writer's failure.
   void drain();
-  void setSize(std::uint64_t size);
-  void sync();
 
  private:
   struct Batch {
@@ -59,9 +69,21 @@ class OutputFile {
     std::vector<std::pair<std::size_t, std::size_t>> seals;  // (position, size) in bytes
   };
 
+  // One piece of the threads' work, in file order.
+  struct Job {
+    enum class Kind { Append, WriteAt, SetSize, Sync };
+    Kind kind = Kind::Append;
+    Batch batch;                      // Append
+    std::vector<std::uint8_t> bytes;  // WriteAt
+    std::uint64_t offset = 0;         // WriteAt: where; SetSize: the size
+  };
+
   [[noreturn]] void fail(const char* what, std::uint64_t offset) const;
+  void enqueue(Job job);
+  void run(Job& job) const;
   void pwriteAll(const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) const;
   void writerLoop();
+  void syncerLoop();
   void writeBatch(Batch& batch) const;
   void rethrowWriterFailure();
 
@@ -72,12 +94,17 @@ class OutputFile {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<Batch> queue_;    // handed over, not yet written
+  std::deque<Job> queue_;      // handed over, not yet done
+  std::deque<Job> syncQueue_;  // WriteAt and Sync jobs whose earlier appends are written
+  std::size_t queuedBatches_ = 0;
   std::vector<Batch> spares_;  // written, ready for reuse
   bool writing_ = false;
+  bool syncing_ = false;
   bool stopping_ = false;
+  bool writerDone_ = false;
   std::exception_ptr writerFailure_;
   std::thread writer_;
+  std::thread syncer_;
 };
 
 }  // namespace mailferry::pst

@@ -27,7 +27,9 @@ TEST(Commits, ACrashLosesOnlyTheItemsSinceTheLastAutomaticCommit) {
     m->set(tags::kSubject, PropValue::utf8("message " + std::to_string(i)));
     m->save();
   }
-  // The process "dies" here: the file as it is on disk now.
+  // The process "dies" here, once the automatic commit after item 20, which runs in the
+  // background, and the writes after it have reached the file.
+  store->waitForWrites();
   std::filesystem::copy_file(file, snapshot);
   {
     StoreProbe s(snapshot);
@@ -53,6 +55,7 @@ TEST(Commits, ByteThresholdCommitsLargeItemsEarly) {
   m->set(tags::kBody, PropValue::utf8(std::string(200'000, 'z')));
   m->save();
   m.reset();
+  store->waitForWrites();  // the automatic commit runs in the background
   EXPECT_EQ(StoreProbe(file).nodesOfType(NidType::NormalMessage).size(), 1u);
   EXPECT_FALSE(CommitPolicy{}.due(9'999, 1000));
   EXPECT_TRUE(CommitPolicy{}.due(10'000, 0));

@@ -1,7 +1,13 @@
 // Commits: deep B-trees over many nodes and blocks, copy-on-write page updates, a previous
-// commit left intact on disk, truncated files, and the FMap of a file past 31 MB.
+// commit left intact on disk, truncated files, a failed write, and the FMap of a file past
+// 31 MB.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <filesystem>
 
 #include "pst/ndb/Format.h"
@@ -153,7 +159,8 @@ TEST(Commit, TruncatedFilesKeepTheLastCommit) {
   db->putNode(0x61, {more.finish(), 0}, 0);
   db->putNode(0x21, {db->writeBlock(testing::patternBytes(5, 5)), 0}, 0);
   const auto crashed = dir / "crashed.pst";
-  std::filesystem::copy_file(path, crashed);  // appends flush as the buffer fills
+  db->waitForWrites();  // the appends that filled the buffers have reached the file
+  std::filesystem::copy_file(path, crashed);
   const std::uint64_t crashedSize = std::filesystem::file_size(crashed);
   ASSERT_GT(crashedSize, committedEof);
 
@@ -168,6 +175,52 @@ TEST(Commit, TruncatedFilesKeepTheLastCommit) {
     ASSERT_EQ(reader->nodes().size(), 1u);
     EXPECT_EQ(reader->readData(reader->node(0x21)->data), body);
   }
+}
+
+// A write that fails on the writer thread (here: the file size limit, as a full disk would)
+// is reported by the next call, no later commit succeeds, and the file keeps the last commit.
+TEST(Commit, AFailedWriteKeepsTheLastCommit) {
+  testing::NdbTempDir dir;
+  const auto path = dir / "full.pst";
+  const auto body = testing::patternBytes(300, 1);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // A child process, so that the limit does not reach the rest of the tests.
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1 << 20, 1 << 20};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    int code = 0;
+    try {
+      auto db = NodeDatabase::create(path);
+      db->putNode(0x21, {db->writeBlock(body), 0}, 0);
+      db->commit();
+      try {
+        auto writer = db->streamData();
+        for (int i = 0; i < 1300; ++i) writer.append(testing::patternBytes(kMaxBlockData, i));
+        db->putNode(0x61, {writer.finish(), 0}, 0);
+        db->commit();
+        code = 1;  // ten megabytes past the limit, and no error
+      } catch (const PstError&) {
+      }
+      try {
+        db->commit();
+        code = 2;  // a commit after the failure
+      } catch (const PstError&) {
+      }
+    } catch (...) {
+      code = 3;
+    }
+    ::_exit(code);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no error reported, 2: a later commit succeeded";
+  testing::checkNdbLayout(path);
+  auto reader = NdbReader::open(path);
+  ASSERT_EQ(reader->nodes().size(), 1u);
+  EXPECT_EQ(reader->readData(reader->node(0x21)->data), body);
 }
 
 TEST(Commit, FMapPastThirtyOneMegabytes) {

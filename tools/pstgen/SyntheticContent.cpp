@@ -47,10 +47,9 @@ std::string words(std::uint32_t seed, std::size_t bytes) {
   };
   static const Pool pool;
   if (bytes > pool.text.size() / 2) return generateWords(seed, bytes);
-  const std::size_t usable =
-      static_cast<std::size_t>(std::upper_bound(pool.lineStarts.begin(), pool.lineStarts.end(),
-                                                pool.text.size() - bytes) -
-                               pool.lineStarts.begin());
+  const std::size_t usable = static_cast<std::size_t>(
+      std::upper_bound(pool.lineStarts.begin(), pool.lineStarts.end(), pool.text.size() - bytes) -
+      pool.lineStarts.begin());
   const std::size_t start = pool.lineStarts[(seed * 2654435761u) % usable];
   return pool.text.substr(start, bytes);
 }

@@ -135,7 +135,7 @@ void writeSyntheticStore(const std::filesystem::path& path, const SyntheticOptio
   std::uint64_t saved = 0;
   auto progress = [&] {
     ++saved;
-    if (o.progress && o.progressEvery && saved % o.progressEvery == 0) o.progress(saved);
+    if (o.progress && o.progressEvery && saved % o.progressEvery == 0) o.progress(saved, *store);
   };
   for (std::uint32_t i = 0; i < o.messages; ++i) {
     writeMessage(*store, folders[i % folders.size()], i, o);

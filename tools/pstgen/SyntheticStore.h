@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "pst/messaging/CommitPolicy.h"
+#include "pst/messaging/PstStore.h"
 
 namespace mailferry::pstgen {
 
@@ -25,7 +26,7 @@ struct SyntheticOptions {
   pst::CommitPolicy commitPolicy{};
   // Called after every `progressEvery` saved items with the count so far.
   std::uint32_t progressEvery = 0;
-  std::function<void(std::uint64_t items)> progress;
+  std::function<void(std::uint64_t items, pst::PstStore& store)> progress;
 };
 
 // The name of the folder messages go to when no folders are asked for.

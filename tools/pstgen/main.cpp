@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   };
   options.progressEvery = progressEvery;
-  options.progress = [&](std::uint64_t items) {
+  options.progress = [&](std::uint64_t items, pst::PstStore&) {
     std::fprintf(stderr, "items %llu elapsed %.3f s\n", static_cast<unsigned long long>(items),
                  seconds());
   };
