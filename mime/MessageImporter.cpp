@@ -3,21 +3,18 @@
 
 #include <fcntl.h>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <system_error>
 
 #include "mime/EmlxReader.h"
 #include "mime/GMimeHandles.h"
 #include "mime/MessageConverter.h"
+#include "mime/WholeFile.h"
 
 namespace mailferry::mime {
 
 namespace {
 
 constexpr std::size_t kMaxParserWarnings = 20;
-constexpr std::uintmax_t kWholeFileLimit = 64ull << 20;
 
 struct ParserOptionsFree {
   void operator()(GMimeParserOptions* options) const { g_mime_parser_options_free(options); }
@@ -116,26 +113,14 @@ ImportReport importFromStream(GMimeStream* fileStream, pst::MessageSink& sink,
   return report;
 }
 
-// A file read whole into memory, in one call: GMime's parser and the part streams it keeps
-// read a file stream a few kilobytes at a time with a seek before each read, which cost more
-// than the rest of the import. Files past the limit are read through a buffered file stream,
-// so that a huge message never sits in memory whole.
+// A file read whole into memory, in one call: GMime's parser and the part streams it keeps read a
+// file stream a few kilobytes at a time with a seek before each read, which cost more than the rest
+// of the import. Files past the limit are read through a buffered file stream.
 GObjectPtr<GMimeStream> openMessageStream(const std::filesystem::path& path) {
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (!error && size <= kWholeFileLimit) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ImportError(path, std::string("cannot be opened: ") + std::strerror(errno));
-    GByteArray* bytes = g_byte_array_sized_new(static_cast<guint>(size));
-    g_byte_array_set_size(bytes, static_cast<guint>(size));
-    in.read(reinterpret_cast<char*>(bytes->data), static_cast<std::streamsize>(size));
-    if (in.bad()) {
-      g_byte_array_unref(bytes);
-      throw ImportError(path, std::string("cannot be read: ") + std::strerror(errno));
-    }
-    g_byte_array_set_size(bytes, static_cast<guint>(in.gcount()));  // shorter if it shrank
-    return GObjectPtr<GMimeStream>(g_mime_stream_mem_new_with_byte_array(bytes));
-  }
+  WholeFile whole = readWholeFile(path);
+  if (!whole.error.empty()) throw ImportError(path, whole.error);
+  if (whole.bytes)
+    return GObjectPtr<GMimeStream>(g_mime_stream_mem_new_with_byte_array(whole.bytes.release()));
   GError* openError = nullptr;
   GObjectPtr<GMimeStream> file(g_mime_stream_fs_open(path.c_str(), O_RDONLY, 0, &openError));
   if (!file) {
