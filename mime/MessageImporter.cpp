@@ -113,14 +113,18 @@ ImportReport importFromStream(GMimeStream* fileStream, pst::MessageSink& sink,
   return report;
 }
 
-// A file read whole into memory, in one call: GMime's parser and the part streams it keeps read a
-// file stream a few kilobytes at a time with a seek before each read, which cost more than the rest
-// of the import. Files past the limit are read through a buffered file stream.
-GObjectPtr<GMimeStream> openMessageStream(const std::filesystem::path& path) {
-  WholeFile whole = readWholeFile(path);
-  if (!whole.error.empty()) throw ImportError(path, whole.error);
-  if (whole.bytes)
-    return GObjectPtr<GMimeStream>(g_mime_stream_mem_new_with_byte_array(whole.bytes.release()));
+// Messages are read whole into memory, in one call: GMime's parser and the part streams it
+// keeps read a file stream a few kilobytes at a time with a seek before each read, which cost
+// more than the rest of the import. The buffer is kept for the next file of the thread unless
+// it grew large. Files past the whole-file limit are read through a buffered file stream.
+constexpr guint kLargestKeptBuffer = 8u << 20;
+
+ByteArrayPtr& keptBuffer() {
+  thread_local ByteArrayPtr buffer;
+  return buffer;
+}
+
+GObjectPtr<GMimeStream> openFileStream(const std::filesystem::path& path) {
   GError* openError = nullptr;
   GObjectPtr<GMimeStream> file(g_mime_stream_fs_open(path.c_str(), O_RDONLY, 0, &openError));
   if (!file) {
@@ -140,7 +144,15 @@ ImportReport importMessageFile(const std::filesystem::path& path, pst::MessageSi
   std::error_code error;
   if (std::filesystem::is_directory(path, error))
     throw ImportError(path, "is a folder, not a file");
-  return importFromStream(openMessageStream(path).get(), sink, path, options);
+  WholeFile whole = readWholeFile(path, std::move(keptBuffer()));
+  if (!whole.error.empty()) throw ImportError(path, whole.error);
+  if (!whole.bytes) return importFromStream(openFileStream(path).get(), sink, path, options);
+  GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_byte_array(whole.bytes.get()));
+  g_mime_stream_mem_set_owner(GMIME_STREAM_MEM(stream.get()), FALSE);
+  ImportReport report = importFromStream(stream.get(), sink, path, options);
+  stream.reset();  // with it goes everything parsed from it: the buffer is free again
+  if (whole.bytes->len <= kLargestKeptBuffer) keptBuffer() = std::move(whole.bytes);
+  return report;
 }
 
 ImportReport importMessageBytes(std::span<const std::uint8_t> bytes, pst::MessageSink& sink,

@@ -8,7 +8,7 @@
 
 namespace mailferry::mime {
 
-WholeFile readWholeFile(const std::filesystem::path& path) {
+WholeFile readWholeFile(const std::filesystem::path& path, ByteArrayPtr buffer) {
   WholeFile result;
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
@@ -18,7 +18,8 @@ WholeFile readWholeFile(const std::filesystem::path& path) {
     result.error = std::string("cannot be opened: ") + std::strerror(errno);
     return result;
   }
-  ByteArrayPtr bytes(g_byte_array_sized_new(static_cast<guint>(size)));
+  ByteArrayPtr bytes =
+      buffer ? std::move(buffer) : ByteArrayPtr(g_byte_array_sized_new(static_cast<guint>(size)));
   g_byte_array_set_size(bytes.get(), static_cast<guint>(size));
   in.read(reinterpret_cast<char*>(bytes->data), static_cast<std::streamsize>(size));
   if (in.bad()) {

@@ -26,6 +26,8 @@ struct WholeFile {
   ByteArrayPtr bytes;  // null when the file is larger than the limit or could not be read
   std::string error;   // why it could not be read (empty when it is only too large)
 };
-WholeFile readWholeFile(const std::filesystem::path& path);
+// Reads into `buffer` when one is given (a buffer kept from an earlier file: fresh memory for
+// every file costs a page fault per page), else into a new one.
+WholeFile readWholeFile(const std::filesystem::path& path, ByteArrayPtr buffer = {});
 
 }  // namespace mailferry::mime
