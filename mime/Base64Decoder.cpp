@@ -3,8 +3,9 @@
 
 #include <array>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define MAILFERRY_BASE64_VBMI 1
+#include "pst/CpuFeatures.h"
+
+#ifdef MAILFERRY_X86_64_VECTORS
 #include <immintrin.h>
 #endif
 
@@ -39,17 +40,15 @@ std::size_t flushGroup(std::uint32_t bits, int count, std::uint8_t* out) {
   return 0;  // a single character holds less than a byte
 }
 
-#ifdef MAILFERRY_BASE64_VBMI
+#ifdef MAILFERRY_X86_64_VECTORS
 
 // 64 characters to 48 bytes per step with AVX-512 VBMI (the method of Muła and Lemire,
 // "Base64 encoding and decoding at almost the speed of a memory copy", 2019): translate
 // through a 128-entry table held in two registers, stop at the first block holding anything
 // outside the alphabet, merge four 6-bit values into three bytes with two multiply-adds, and
 // gather the bytes into place.
-#define MAILFERRY_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
-
-MAILFERRY_VBMI std::size_t decodeBlocksVbmi(const std::uint8_t*& p, const std::uint8_t* end,
-                                            std::uint8_t*& o) {
+MAILFERRY_TARGET_VBMI std::size_t decodeBlocksVbmi(const std::uint8_t*& p, const std::uint8_t* end,
+                                                   std::uint8_t*& o) {
   alignas(64) std::uint8_t table[128];
   for (int i = 0; i < 128; ++i) table[i] = kValues[i] < 64 ? kValues[i] : 0x80;
   const __m512i lookupLow = _mm512_load_si512(table);
@@ -78,12 +77,6 @@ MAILFERRY_VBMI std::size_t decodeBlocksVbmi(const std::uint8_t*& p, const std::u
   return blocks;
 }
 
-bool hasVbmi() {
-  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                          __builtin_cpu_supports("avx512vbmi");
-  return has;
-}
-
 #endif
 
 }  // namespace
@@ -94,8 +87,8 @@ std::size_t Base64Decoder::decode(std::span<const std::uint8_t> in, std::uint8_t
   std::uint8_t* o = out;
   while (p < end) {
     if (count_ == 0) {
-#ifdef MAILFERRY_BASE64_VBMI
-      if (useVector_ && hasVbmi()) decodeBlocksVbmi(p, end, o);
+#ifdef MAILFERRY_X86_64_VECTORS
+      if (useVector_ && pst::hasByteVectorPermutes()) decodeBlocksVbmi(p, end, o);
 #endif
       while (end - p >= 4) {
         const std::uint32_t a = kValues[p[0]], b = kValues[p[1]], c = kValues[p[2]],

@@ -6,8 +6,9 @@
 // slicing-by-8 tables.
 #include "pst/ndb/Format.h"
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define MAILFERRY_CRC_CLMUL 1
+#include "pst/CpuFeatures.h"
+
+#ifdef MAILFERRY_X86_64_VECTORS
 #include <immintrin.h>
 #endif
 
@@ -37,7 +38,7 @@ std::uint32_t crcSliced(const std::uint8_t* p, std::size_t n, std::uint32_t crc)
   return crc;
 }
 
-#ifdef MAILFERRY_CRC_CLMUL
+#ifdef MAILFERRY_X86_64_VECTORS
 
 // Folding constants for 0xEDB88320 (x^k mod P, bit-reflected), the final reduction constant,
 // and P and its Barrett quotient mu.
@@ -49,14 +50,14 @@ constexpr std::uint64_t kFold32 = 0x163cd6124;
 constexpr std::uint64_t kPoly = 0x1db710641;
 constexpr std::uint64_t kMu = 0x1f7011641;
 
-__attribute__((target("pclmul,sse4.1"))) inline __m128i fold(__m128i x, __m128i k, __m128i next) {
+MAILFERRY_TARGET_CLMUL inline __m128i fold(__m128i x, __m128i k, __m128i next) {
   return _mm_xor_si128(
       _mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x00), _mm_clmulepi64_si128(x, k, 0x11)), next);
 }
 
 // n >= 64 and a multiple of 16.
-__attribute__((target("pclmul,sse4.1"))) std::uint32_t crcClmul(const std::uint8_t* p,
-                                                                std::size_t n, std::uint32_t crc) {
+MAILFERRY_TARGET_CLMUL std::uint32_t crcClmul(const std::uint8_t* p, std::size_t n,
+                                              std::uint32_t crc) {
   auto load = [](const std::uint8_t* at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
   };
@@ -94,11 +95,6 @@ __attribute__((target("pclmul,sse4.1"))) std::uint32_t crcClmul(const std::uint8
   return static_cast<std::uint32_t>(_mm_extract_epi32(_mm_xor_si128(x1, t), 1));
 }
 
-bool hasClmul() {
-  static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
-  return has;
-}
-
 #endif
 
 }  // namespace
@@ -108,8 +104,8 @@ std::uint32_t computeCrcPortable(std::span<const std::uint8_t> bytes, std::uint3
 }
 
 std::uint32_t computeCrc(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
-#ifdef MAILFERRY_CRC_CLMUL
-  if (bytes.size() >= 64 && hasClmul()) {
+#ifdef MAILFERRY_X86_64_VECTORS
+  if (bytes.size() >= 64 && hasCarrylessMultiply()) {
     const std::size_t folded = bytes.size() & ~std::size_t{15};
     crc = crcClmul(bytes.data(), folded, crc);
     return crcSliced(bytes.data() + folded, bytes.size() - folded, crc);

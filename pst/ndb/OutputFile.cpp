@@ -168,20 +168,7 @@ void OutputFile::writerLoop() {
       changed_.notify_all();
       continue;
     }
-    writing_ = true;
-    const bool skip = writerFailure_ != nullptr;
-    lock.unlock();
-    std::exception_ptr failure;
-    if (!skip) {
-      try {
-        run(job);
-      } catch (...) {
-        failure = std::current_exception();
-      }
-    }
-    lock.lock();
-    writing_ = false;
-    if (failure && !writerFailure_) writerFailure_ = failure;
+    runUnlocked(job, writing_, lock);
     if (job.kind == Job::Kind::Append) {
       --queuedBatches_;
       spares_.push_back(std::move(job.batch));
@@ -199,22 +186,26 @@ void OutputFile::syncerLoop() {
     if (syncQueue_.empty()) return;  // the writer has stopped and handed over everything
     Job job = std::move(syncQueue_.front());
     syncQueue_.pop_front();
-    syncing_ = true;
-    const bool skip = writerFailure_ != nullptr;
-    lock.unlock();
-    std::exception_ptr failure;
-    if (!skip) {
-      try {
-        run(job);
-      } catch (...) {
-        failure = std::current_exception();
-      }
-    }
-    lock.lock();
-    syncing_ = false;
-    if (failure && !writerFailure_) writerFailure_ = failure;
+    runUnlocked(job, syncing_, lock);
     changed_.notify_all();
   }
+}
+
+void OutputFile::runUnlocked(Job& job, bool& busy, std::unique_lock<std::mutex>& lock) {
+  busy = true;
+  const bool skip = writerFailure_ != nullptr;  // after a failure nothing more is written
+  lock.unlock();
+  std::exception_ptr failure;
+  if (!skip) {
+    try {
+      run(job);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  }
+  lock.lock();
+  busy = false;
+  if (failure && !writerFailure_) writerFailure_ = failure;
 }
 
 void OutputFile::run(Job& job) const {

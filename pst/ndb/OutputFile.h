@@ -81,6 +81,8 @@ class OutputFile {
   [[noreturn]] void fail(const char* what, std::uint64_t offset) const;
   void enqueue(Job job);
   void run(Job& job) const;
+  // Runs `job` with the lock released and `busy` set, and records its failure.
+  void runUnlocked(Job& job, bool& busy, std::unique_lock<std::mutex>& lock);
   void pwriteAll(const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) const;
   void writerLoop();
   void syncerLoop();

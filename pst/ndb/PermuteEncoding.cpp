@@ -4,8 +4,9 @@
 // per step, elsewhere one table lookup per byte.
 #include "pst/ndb/Format.h"
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define MAILFERRY_PERMUTE_VBMI 1
+#include "pst/CpuFeatures.h"
+
+#ifdef MAILFERRY_X86_64_VECTORS
 #include <immintrin.h>
 #endif
 
@@ -13,22 +14,20 @@ namespace mailferry::pst::format {
 
 namespace {
 
-#ifdef MAILFERRY_PERMUTE_VBMI
-
-#define MAILFERRY_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+#ifdef MAILFERRY_X86_64_VECTORS
 
 struct Table {
   __m512i t0, t1, t2, t3;
 };
 
-MAILFERRY_VBMI inline __m512i substitute(const Table& t, __m512i idx) {
+MAILFERRY_TARGET_VBMI inline __m512i substitute(const Table& t, __m512i idx) {
   // Bits 0-6 pick an entry of the lower or the upper half; bit 7 picks the half.
   const __m512i low = _mm512_permutex2var_epi8(t.t0, idx, t.t1);
   const __m512i high = _mm512_permutex2var_epi8(t.t2, idx, t.t3);
   return _mm512_mask_blend_epi8(_mm512_movepi8_mask(idx), low, high);
 }
 
-MAILFERRY_VBMI void permuteVbmi(std::uint8_t* p, std::size_t n) {
+MAILFERRY_TARGET_VBMI void permuteVbmi(std::uint8_t* p, std::size_t n) {
   const Table t{_mm512_loadu_si512(kPermuteEncode.data()),
                 _mm512_loadu_si512(kPermuteEncode.data() + 64),
                 _mm512_loadu_si512(kPermuteEncode.data() + 128),
@@ -40,12 +39,6 @@ MAILFERRY_VBMI void permuteVbmi(std::uint8_t* p, std::size_t n) {
   }
 }
 
-bool hasVbmi() {
-  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                          __builtin_cpu_supports("avx512vbmi");
-  return has;
-}
-
 #endif
 
 }  // namespace
@@ -55,8 +48,8 @@ void permuteEncodePortable(std::span<std::uint8_t> bytes) {
 }
 
 void permuteEncode(std::span<std::uint8_t> bytes) {
-#ifdef MAILFERRY_PERMUTE_VBMI
-  if (hasVbmi()) return permuteVbmi(bytes.data(), bytes.size());
+#ifdef MAILFERRY_X86_64_VECTORS
+  if (hasByteVectorPermutes()) return permuteVbmi(bytes.data(), bytes.size());
 #endif
   permuteEncodePortable(bytes);
 }
