@@ -30,51 +30,28 @@ std::string phaseOf(const std::string& caption) {
 }  // namespace
 
 TerminalWindow::TerminalWindow(sources::WindowKind kind, std::FILE* out)
-    : kind_(kind), out_(out), terminal_(isatty(fileno(out)) != 0) {}
+    : PlainWindow(kind), out_(out), terminal_(isatty(fileno(out)) != 0) {}
 
 TerminalWindow::~TerminalWindow() {
   endBar();
 }
 
-void TerminalWindow::setGridRows(int rows) {
-  cells_.resize(static_cast<std::size_t>(std::max(rows, 0)),
-                std::vector<std::string>(static_cast<std::size_t>(cols_)));
-}
-
-void TerminalWindow::setGridCols(int cols) {
-  cols_ = std::max(cols, 1);
-  for (auto& row : cells_) row.resize(static_cast<std::size_t>(cols_));
-}
-
-std::string TerminalWindow::gridText(int row, int col) const {
-  return cells_.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(col));
-}
-
-void TerminalWindow::setGridText(int row, int col, const std::string& text) {
-  cells_.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(col)) = text;
-}
-
-std::vector<std::string> TerminalWindow::listed() const {
-  if (cells_.size() == 1 && cells_[0][0].empty()) return {};
-  std::vector<std::string> paths;
-  for (const auto& row : cells_) paths.push_back(row[0]);
-  return paths;
-}
-
 void TerminalWindow::setCurrentCaption(const std::string& text) {
-  current_ = text;
+  PlainWindow::setCurrentCaption(text);
   draw(false);
 }
 
 void TerminalWindow::setProgressValue(float value) {
-  value_ = value;
+  PlainWindow::setProgressValue(value);
   draw(false);
 }
 
 void TerminalWindow::draw(bool force) {
-  const float span = max_ - min_;
-  const double percent = span > 0 ? std::clamp((value_ - min_) / span * 100.0, 0.0, 100.0) : 0.0;
-  const std::string phase = phaseOf(current_);
+  const float span = progressMax() - progressMin();
+  const double percent =
+      span > 0 ? std::clamp((progressValue() - progressMin()) / span * 100.0, 0.0, 100.0) : 0.0;
+  const std::string current = currentCaption();
+  const std::string phase = phaseOf(current);
   if (!terminal_) {
     // Plain lines for logs: one per phase and one per tenth of the progress bar.
     // The value is stored in single precision: 70 may arrive as 69.99999.
@@ -100,7 +77,7 @@ void TerminalWindow::draw(bool force) {
   char number[16];
   std::snprintf(number, sizeof number, "%5.1f%% ", percent);
   line += number;
-  line += current_;
+  line += current;
   const auto columns = static_cast<std::size_t>(std::max(terminalColumns(out_) - 1, 10));
   if (line.size() > columns) line.resize(columns);
   std::fprintf(out_, "\r\033[K%s", line.c_str());

@@ -1,0 +1,75 @@
+// A conversion window without a display of its own: the grid, the captions, the progress bar
+// and the Convert button held as plain values, in the state a new window starts in. The
+// command-line program and the tests build on it and add what they show or record.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sources/ConversionWindow.h"
+
+namespace mailferry::sources {
+
+class PlainWindow : public ConversionWindow {
+ public:
+  explicit PlainWindow(WindowKind kind);
+
+  WindowKind kind() const override { return kind_; }
+
+  int gridRows() const override { return static_cast<int>(cells_.size()); }
+  void setGridRows(int rows) override;
+  int gridCols() const override { return static_cast<int>(cols_); }
+  void setGridCols(int cols) override;
+  int gridFixedRows() const override { return fixedRows_; }
+  void setGridFixedRows(int rows) override { fixedRows_ = rows; }
+  int gridFixedCols() const override { return fixedCols_; }
+  void setGridFixedCols(int cols) override { fixedCols_ = cols; }
+  std::string gridText(int row, int col) const override;
+  void setGridText(int row, int col, const std::string& text) override;
+  int gridRow() const override { return row_; }
+  void setGridRow(int row) override { row_ = row; }
+  int gridCol() const override { return col_; }
+  void setGridCol(int col) override { col_ = col; }
+  int gridColWidth(int col) const override;
+  void setGridColWidth(int col, int twips) override;
+
+  std::string countCaption() const override { return count_; }
+  void setCountCaption(const std::string& text) override { count_ = text; }
+  std::string currentCaption() const override { return current_; }
+  void setCurrentCaption(const std::string& text) override { current_ = text; }
+  std::string progressCaption() const override { return progress_; }
+  void setProgressCaption(const std::string& text) override { progress_ = text; }
+
+  float progressMin() const override { return min_; }
+  void setProgressMin(float value) override { min_ = value; }
+  float progressMax() const override { return max_; }
+  void setProgressMax(float value) override { max_ = value; }
+  float progressValue() const override { return value_; }
+  void setProgressValue(float value) override { value_ = value; }
+
+  bool convertEnabled() const override { return convert_; }
+  void setConvertEnabled(bool enabled) override { convert_ = enabled; }
+
+  // The listed paths, row by row (the empty list, one row with an empty cell, gives none).
+  std::vector<std::string> listed() const;
+
+ private:
+  WindowKind kind_;
+  // The creation state: one empty row, one column, no fixed rows or columns.
+  std::vector<std::vector<std::string>> cells_{{std::string()}};
+  std::size_t cols_ = 1;
+  std::vector<int> widths_;
+  int fixedRows_ = 0;
+  int fixedCols_ = 0;
+  int row_ = 0;
+  int col_ = 0;
+  std::string count_;
+  std::string current_;
+  std::string progress_;
+  float min_ = 0;
+  float max_ = 100;
+  float value_ = 0;
+  bool convert_ = false;
+};
+
+}  // namespace mailferry::sources
