@@ -144,7 +144,10 @@ class PageTree {
       inserted = true;
       if (n.entries.size() <= kLeafMax) return nullptr;
       const std::size_t at = splitPoint(pos, n.entries.size(), kLeafMax);
+      // Room for exactly one page and the entry that splits it: a store with millions of
+      // blocks holds all their records, so the capacity a vector would double to counts.
       auto right = std::make_unique<Node>();
+      right->entries.reserve(kLeafMax + 1);
       right->entries.assign(n.entries.begin() + static_cast<std::ptrdiff_t>(at), n.entries.end());
       n.entries.resize(at);
       return right;
@@ -160,6 +163,8 @@ class PageTree {
     const std::size_t at = splitPoint(i + 1, n.children.size(), kBranchMax);
     auto right = std::make_unique<Node>();
     right->level = n.level;
+    right->children.reserve(kBranchMax + 1);
+    right->lows.reserve(kBranchMax + 1);
     for (std::size_t c = at; c < n.children.size(); ++c) {
       right->children.push_back(std::move(n.children[c]));
       right->lows.push_back(n.lows[c]);
