@@ -13,9 +13,6 @@ namespace mailferry::pst {
 struct BbtRecord {
   Bid bid = 0;
   std::uint64_t ib = 0;
-  // Data bytes of the tree rooted here: cb for a data block, lcbTotal for an XBLOCK or
-  // XXBLOCK, and for a subnode block the sizes of all its subnodes' trees, recursively.
-  std::uint64_t treeSize = 0;
   std::uint32_t refs = 0;  // references held by nodes, subnode entries and data trees
   std::uint16_t cb = 0;
 

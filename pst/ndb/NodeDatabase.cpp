@@ -79,7 +79,8 @@ Bid NodeDatabase::Impl::appendBlock(std::span<const std::uint8_t> data, bool int
   store16(t + blocktrailer::kCb, static_cast<std::uint16_t>(data.size()));
   store16(t + blocktrailer::kSig, computeSig(ib, bid));
   store64(t + blocktrailer::kBid, bid);
-  bbt.insertOrAssign(BbtRecord{bid, ib, treeSize, 0, static_cast<std::uint16_t>(data.size())});
+  bbt.insertOrAssign(BbtRecord{bid, ib, 0, static_cast<std::uint16_t>(data.size())});
+  if (internal) internalTreeSizes[bid] = treeSize;
   unreferenced.push_back(bid);
   return bid;
 }
@@ -87,11 +88,11 @@ Bid NodeDatabase::Impl::appendBlock(std::span<const std::uint8_t> data, bool int
 Bid NodeDatabase::Impl::writeXBlock(std::uint8_t level, std::span<const Bid> children) {
   std::uint64_t total = 0;
   for (Bid child : children) {
-    const BbtRecord& r = block(child);
+    block(child);  // throws for an unknown block
     if (isInternalBid(child) != (level == 2)) {
       throw PstError("data tree entry of the wrong kind", file.path().string());
     }
-    total += r.treeSize;
+    total += treeSize(child);
   }
   if (total > 0xFFFFFFFFu) {
     throw PstError("data stream longer than 4 GB", file.path().string());
@@ -100,6 +101,11 @@ Bid NodeDatabase::Impl::writeXBlock(std::uint8_t level, std::span<const Bid> chi
   const Bid bid = appendBlock(bytes, true, total);
   for (Bid child : children) addRef(child);
   return bid;
+}
+
+std::uint64_t NodeDatabase::Impl::treeSize(Bid bid) const {
+  const BbtRecord& r = block(bid);
+  return isInternalBid(bid) ? internalTreeSizes.at(bid) : r.cb;
 }
 
 const BbtRecord& NodeDatabase::Impl::block(Bid bid) const {
@@ -132,6 +138,7 @@ void NodeDatabase::Impl::freeBlock(Bid bid) {
   std::vector<Bid> children;
   if (isInternalBid(bid)) children = internalBlockReferences(file.readAt(r.ib, r.cb));
   bbt.erase(bid);
+  internalTreeSizes.erase(bid);
   space.freeLater(r.ib, blockDiskSize(r.cb));
   for (Bid child : children) release(child);
 }
@@ -334,7 +341,7 @@ Bid NodeDatabase::writeSubnodes(std::vector<SubnodeEntry> entries) {
   auto writeLeaf = [&](std::span<const SubnodeEntry> part) {
     std::uint64_t total = 0;
     for (const SubnodeEntry& e : part)
-      total += d.block(e.data).treeSize + (e.sub ? d.block(e.sub).treeSize : 0);
+      total += d.treeSize(e.data) + (e.sub ? d.treeSize(e.sub) : 0);
     const Bid bid = d.appendBlock(encodeSlBlock(part), true, total);
     for (const SubnodeEntry& e : part) {
       d.addRef(e.data);
@@ -349,7 +356,7 @@ Bid NodeDatabase::writeSubnodes(std::vector<SubnodeEntry> entries) {
     const auto part = std::span(entries).subspan(i, std::min(kMaxSlEntries, entries.size() - i));
     const Bid leaf = writeLeaf(part);
     leaves.emplace_back(part.front().nid, leaf);
-    total += d.block(leaf).treeSize;
+    total += d.treeSize(leaf);
   }
   if (leaves.size() > kMaxSiEntries) throw PstError("too many subnodes", path().string());
   const Bid bid = d.appendBlock(encodeSiBlock(leaves), true, total);
@@ -389,7 +396,7 @@ bool NodeDatabase::hasNode(Nid nid) const {
 }
 
 std::uint64_t NodeDatabase::dataSize(Bid bid) const {
-  return bid == 0 ? 0 : impl_->block(bid).treeSize;
+  return bid == 0 ? 0 : impl_->treeSize(bid);
 }
 
 std::uint64_t NodeDatabase::nodeSize(NodeRefs refs) const {

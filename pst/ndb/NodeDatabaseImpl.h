@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 #include "pst/ndb/AllocationMap.h"
@@ -24,6 +25,9 @@ struct NodeDatabase::Impl {
   Bid writeXBlock(std::uint8_t level, std::span<const Bid> children);
 
   const BbtRecord& block(Bid bid) const;
+  // Data bytes of the tree rooted at a block: cb for a data block, lcbTotal for an XBLOCK or
+  // XXBLOCK, and for a subnode block the sizes of all its subnodes' trees, recursively.
+  std::uint64_t treeSize(Bid bid) const;
   void addRef(Bid bid);
   void release(Bid bid);
   void freeBlock(Bid bid);
@@ -37,6 +41,9 @@ struct NodeDatabase::Impl {
   CryptMethod crypt;
   AllocationMap space;
   PageTree<BbtRecord, Bid, format::btpage::kMaxEntries24> bbt;
+  // treeSize of the internal blocks; a data block's is its cb. Kept apart because a store
+  // holds millions of data block records and only a few internal ones.
+  std::unordered_map<Bid, std::uint64_t> internalTreeSizes;
   PageTree<NbtRecord, Nid, format::btpage::kMaxEntries32> nbt;
   std::array<std::uint32_t, format::header::kNidCounters> rgnid{};
   Bid nextBid = format::kBidStep;  // external blocks take it, internal ones it | 2
