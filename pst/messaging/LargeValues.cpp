@@ -7,9 +7,8 @@ PropValue streamIfLarge(NodeDatabase& db, PropValue value) {
   if (value.isStreamed() || !isVariableSize(value.type()) || value.size() <= kMaxHeapItem)
     return value;
   DataTreeWriter writer = db.streamData();
-  writer.append(value.bytes());
-  const std::uint64_t size = writer.size();
-  return PropValue(value.type(), StreamedValue{writer.finish(), size});
+  const Bid root = writer.appendAndFinish(value.bytes());
+  return PropValue(value.type(), StreamedValue{root, writer.size()});
 }
 
 }  // namespace mailferry::pst

@@ -32,8 +32,8 @@ struct DataTreeWriter::State {
 
 DataTreeWriter::DataTreeWriter(NodeDatabase& db) : state_(std::make_unique<State>()) {
   state_->db = db.impl_.get();
-  state_->pending.reserve(kMaxBlockData);
-  state_->leaves.reserve(kMaxXBlockEntries);
+  // No room is reserved up front: most streams are one property value of a few blocks,
+  // written whole, and two 8 KB reservations for each of them kept the allocator busy.
 }
 
 DataTreeWriter::DataTreeWriter(DataTreeWriter&&) noexcept = default;
@@ -61,6 +61,21 @@ void DataTreeWriter::append(std::span<const std::uint8_t> bytes) {
       s.pending.clear();
     }
   }
+}
+
+Bid DataTreeWriter::appendAndFinish(std::span<const std::uint8_t> bytes) {
+  State& s = *state_;
+  if (!s.finished && s.pending.empty() && !bytes.empty() && bytes.size() % kMaxBlockData != 0) {
+    const std::size_t whole = bytes.size() - bytes.size() % kMaxBlockData;
+    append(bytes.first(whole));
+    s.size += bytes.size() - whole;
+    if (s.size > 0xFFFFFFFFu)
+      throw PstError("data stream longer than 4 GB", s.db->file.path().string());
+    s.emitLeaf(bytes.subspan(whole));
+    return finish();
+  }
+  append(bytes);
+  return finish();
 }
 
 std::uint64_t DataTreeWriter::size() const {

@@ -39,6 +39,9 @@ class DataTreeWriter {
   DataTreeWriter(DataTreeWriter&&) noexcept;
   ~DataTreeWriter();
   void append(std::span<const std::uint8_t> bytes);
+  // The last bytes of the stream, followed by finish(): a short last block is written straight
+  // from `bytes` instead of being copied aside first.
+  Bid appendAndFinish(std::span<const std::uint8_t> bytes);
   std::uint64_t size() const;
   // The root of the tree, or 0 for an empty stream.
   Bid finish();

@@ -43,38 +43,48 @@ TEST(DataTree, StreamsOfEveryBoundarySizeReadBackExactly) {
     std::uint32_t seed = 1;
     for (const Case& c : cases) {
       const auto bytes = testing::patternBytes(c.size, seed++);
-      auto writer = db->streamData();
-      // Uneven pieces, so that blocks are assembled across appends.
-      std::size_t at = 0, piece = 1;
-      while (at < bytes.size()) {
-        const std::size_t n = std::min(piece, bytes.size() - at);
-        writer.append(std::span(bytes).subspan(at, n));
-        at += n;
-        piece = piece * 3 % 20011 + 1;
+      // Uneven pieces, so that blocks are assembled across appends; then the whole stream in
+      // one call that also finishes it.
+      for (const bool whole : {false, true}) {
+        auto writer = db->streamData();
+        Bid root = 0;
+        if (whole) {
+          root = writer.appendAndFinish(bytes);
+        } else {
+          std::size_t at = 0, piece = 1;
+          while (at < bytes.size()) {
+            const std::size_t n = std::min(piece, bytes.size() - at);
+            writer.append(std::span(bytes).subspan(at, n));
+            at += n;
+            piece = piece * 3 % 20011 + 1;
+          }
+          root = writer.finish();
+        }
+        EXPECT_EQ(writer.size(), c.size);
+        EXPECT_EQ(db->dataSize(root), c.size);
+        roots.push_back(root);
+        if (root) db->putNode(makeNid(NidType::Ltp, 0x400 + 2 * seed + whole), {root, 0}, 0);
       }
-      EXPECT_EQ(writer.size(), c.size);
-      const Bid root = writer.finish();
-      EXPECT_EQ(db->dataSize(root), c.size);
-      roots.push_back(root);
-      if (root) db->putNode(makeNid(NidType::Ltp, 0x400 + seed), {root, 0}, 0);
     }
     db->commit();
   }
   testing::checkNdbLayout(path);
   auto reader = NdbReader::open(path);
   std::uint32_t seed = 1;
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const auto expected = testing::patternBytes(cases[i].size, seed++);
-    if (cases[i].size == 0) {
+  for (std::size_t i = 0; i < 2 * std::size(cases); ++i) {
+    const Case& c = cases[i / 2];
+    if (i % 2 == 0) ++seed;
+    const auto expected = testing::patternBytes(c.size, seed - 1);
+    if (c.size == 0) {
       EXPECT_EQ(roots[i], 0u);
       continue;
     }
-    EXPECT_EQ(treeLevel(*reader, roots[i]), cases[i].level) << cases[i].size;
+    EXPECT_EQ(treeLevel(*reader, roots[i]), c.level) << c.size;
     const auto leaves = reader->readLeaves(roots[i]);
     for (std::size_t l = 0; l + 1 < leaves.size(); ++l) {
-      ASSERT_EQ(leaves[l].size(), kMaxBlockData) << "leaf " << l << " of " << cases[i].size;
+      ASSERT_EQ(leaves[l].size(), kMaxBlockData) << "leaf " << l << " of " << c.size;
     }
-    EXPECT_EQ(reader->readData(roots[i]), expected) << cases[i].size;
+    EXPECT_EQ(reader->readData(roots[i]), expected) << c.size << (i % 2 ? " whole" : "");
   }
 }
 
