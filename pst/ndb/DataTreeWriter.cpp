@@ -28,6 +28,32 @@ struct DataTreeWriter::State {
     }
     leaves.push_back(db->appendBlock(bytes, false, bytes.size()));
   }
+
+  // `last`: nothing follows, so a short last piece is a block of its own straight away
+  // instead of being copied aside to wait for more.
+  void add(std::span<const std::uint8_t> bytes, bool last) {
+    if (finished) throw std::logic_error("DataTreeWriter::append after finish");
+    if (size + bytes.size() > 0xFFFFFFFFu) {
+      throw PstError("data stream longer than 4 GB", db->file.path().string());
+    }
+    size += bytes.size();
+    while (!bytes.empty()) {
+      if (pending.empty() && (bytes.size() >= kMaxBlockData || last)) {
+        const std::size_t n = std::min(kMaxBlockData, bytes.size());
+        emitLeaf(bytes.first(n));  // straight from the caller's buffer
+        bytes = bytes.subspan(n);
+        continue;
+      }
+      const std::size_t take = std::min(kMaxBlockData - pending.size(), bytes.size());
+      pending.insert(pending.end(), bytes.begin(),
+                     bytes.begin() + static_cast<std::ptrdiff_t>(take));
+      bytes = bytes.subspan(take);
+      if (pending.size() == kMaxBlockData) {
+        emitLeaf(pending);
+        pending.clear();
+      }
+    }
+  }
 };
 
 DataTreeWriter::DataTreeWriter(NodeDatabase& db) : state_(std::make_unique<State>()) {
@@ -40,41 +66,11 @@ DataTreeWriter::DataTreeWriter(DataTreeWriter&&) noexcept = default;
 DataTreeWriter::~DataTreeWriter() = default;
 
 void DataTreeWriter::append(std::span<const std::uint8_t> bytes) {
-  State& s = *state_;
-  if (s.finished) throw std::logic_error("DataTreeWriter::append after finish");
-  if (s.size + bytes.size() > 0xFFFFFFFFu) {
-    throw PstError("data stream longer than 4 GB", s.db->file.path().string());
-  }
-  s.size += bytes.size();
-  while (!bytes.empty()) {
-    if (s.pending.empty() && bytes.size() >= kMaxBlockData) {
-      s.emitLeaf(bytes.first(kMaxBlockData));  // straight from the caller's buffer
-      bytes = bytes.subspan(kMaxBlockData);
-      continue;
-    }
-    const std::size_t take = std::min(kMaxBlockData - s.pending.size(), bytes.size());
-    s.pending.insert(s.pending.end(), bytes.begin(),
-                     bytes.begin() + static_cast<std::ptrdiff_t>(take));
-    bytes = bytes.subspan(take);
-    if (s.pending.size() == kMaxBlockData) {
-      s.emitLeaf(s.pending);
-      s.pending.clear();
-    }
-  }
+  state_->add(bytes, false);
 }
 
 Bid DataTreeWriter::appendAndFinish(std::span<const std::uint8_t> bytes) {
-  State& s = *state_;
-  if (!s.finished && s.pending.empty() && !bytes.empty() && bytes.size() % kMaxBlockData != 0) {
-    const std::size_t whole = bytes.size() - bytes.size() % kMaxBlockData;
-    append(bytes.first(whole));
-    s.size += bytes.size() - whole;
-    if (s.size > 0xFFFFFFFFu)
-      throw PstError("data stream longer than 4 GB", s.db->file.path().string());
-    s.emitLeaf(bytes.subspan(whole));
-    return finish();
-  }
-  append(bytes);
+  state_->add(bytes, true);
   return finish();
 }
 

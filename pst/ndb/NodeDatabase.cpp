@@ -265,7 +265,7 @@ std::unique_ptr<NodeDatabase> NodeDatabase::create(const std::filesystem::path& 
     Impl& d = *db->impl_;
     const std::uint64_t dlistBid = d.nextPageBid;
     d.nextPageBid += 2;
-    d.file.writeAt(kDListOffset, emptyDListPage(dlistBid));
+    d.file.queueWriteAt(kDListOffset, emptyDListPage(dlistBid));
     d.commit(true);
   } catch (...) {
     db.reset();

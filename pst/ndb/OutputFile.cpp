@@ -237,11 +237,6 @@ void OutputFile::writeBatch(Batch& batch) const {
 #endif
 }
 
-void OutputFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  drain();
-  pwriteAll(bytes.data(), bytes.size(), offset);
-}
-
 std::vector<std::uint8_t> OutputFile::readAt(std::uint64_t offset, std::size_t size) {
   drain();
   std::vector<std::uint8_t> out(size);
@@ -259,16 +254,6 @@ std::vector<std::uint8_t> OutputFile::readAt(std::uint64_t offset, std::size_t s
     done += static_cast<std::size_t>(n);
   }
   return out;
-}
-
-void OutputFile::setSize(std::uint64_t size) {
-  drain();
-  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail("cannot set the file size", size);
-}
-
-void OutputFile::sync() {
-  drain();
-  if (::fsync(fd_) != 0) fail("cannot sync the file", 0);
 }
 
 }  // namespace mailferry::pst

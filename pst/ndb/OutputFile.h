@@ -42,22 +42,16 @@ class OutputFile {
                                         bool sealLater = false);
   std::uint64_t appendEnd() const { return current_.start + current_.size; }
 
-  // Waiting for everything handed over before them: a write at a fixed place (maps, header),
-  // a read, a new file size, a sync.
-  void writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+  // Bytes as they are in the file, once everything handed over before is done.
   std::vector<std::uint8_t> readAt(std::uint64_t offset, std::size_t size);
-  void setSize(std::uint64_t size);
-  void sync();
 
-  // The same writes, size change and sync, done by the writer thread in order after
-  // everything handed over before them while the caller goes on; a failure is thrown by a
-  // later call, and no later work reaches the file.
+  // A write at a fixed place (maps, header), a new file size and a sync, done by the threads
+  // in order after everything handed over before them while the caller goes on; a failure is
+  // thrown by a later call, and no later work reaches the file.
   void queueWriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
   void queueSetSize(std::uint64_t size);
   void queueSync();
 
-  // Hands the pending appends to the writer thread.
-  void flush();
   // Waits until everything handed over so far is done; rethrows the writer's failure.
   void drain();
 
@@ -79,6 +73,8 @@ class OutputFile {
   };
 
   [[noreturn]] void fail(const char* what, std::uint64_t offset) const;
+  // Hands the pending appends to the writer thread.
+  void flush();
   void enqueue(Job job);
   void run(Job& job) const;
   // Runs `job` with the lock released and `busy` set, and records its failure.
