@@ -3,8 +3,6 @@
 
 #include <fcntl.h>
 
-#include <system_error>
-
 #include "mime/EmlxReader.h"
 #include "mime/GMimeHandles.h"
 #include "mime/MessageConverter.h"
@@ -141,9 +139,6 @@ GObjectPtr<GMimeStream> openFileStream(const std::filesystem::path& path) {
 ImportReport importMessageFile(const std::filesystem::path& path, pst::MessageSink& sink,
                                const ImportOptions& options) {
   ensureGMime();
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error))
-    throw ImportError(path, "is a folder, not a file");
   WholeFile whole = readWholeFile(path, std::move(keptBuffer()));
   if (!whole.error.empty()) throw ImportError(path, whole.error);
   if (!whole.bytes) return importFromStream(openFileStream(path).get(), sink, path, options);

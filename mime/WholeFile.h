@@ -25,9 +25,12 @@ constexpr std::uintmax_t kWholeFileLimit = 64ull << 20;
 struct WholeFile {
   ByteArrayPtr bytes;  // null when the file is larger than the limit or could not be read
   std::string error;   // why it could not be read (empty when it is only too large)
+  std::uintmax_t size = 0;
 };
-// Reads into `buffer` when one is given (a buffer kept from an earlier file: fresh memory for
-// every file costs a page fault per page), else into a new one.
-WholeFile readWholeFile(const std::filesystem::path& path, ByteArrayPtr buffer = {});
+// Opens the file once, sizes it and reads it when it is no larger than `limit`: into `buffer`
+// when one is given (a buffer kept from an earlier file: fresh memory for every file costs a
+// page fault per page), else into a new one. A folder is an error.
+WholeFile readWholeFile(const std::filesystem::path& path, ByteArrayPtr buffer = {},
+                        std::uintmax_t limit = kWholeFileLimit);
 
 }  // namespace mailferry::mime
