@@ -89,8 +89,9 @@ WholeFile readWholeFile(const std::filesystem::path& path, ByteArrayPtr buffer,
   result.size = static_cast<std::uintmax_t>(st.st_size);
   if (result.size > limit) return result;
 
-  ByteArrayPtr bytes = buffer ? std::move(buffer)
-                              : ByteArrayPtr(g_byte_array_sized_new(static_cast<guint>(result.size)));
+  ByteArrayPtr bytes = buffer
+                           ? std::move(buffer)
+                           : ByteArrayPtr(g_byte_array_sized_new(static_cast<guint>(result.size)));
   g_byte_array_set_size(bytes.get(), static_cast<guint>(result.size));
   std::size_t done = 0;
   while (done < result.size) {
