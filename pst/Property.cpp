@@ -2,6 +2,7 @@
 // accessors that read them back, and the engine's UTF-8 / UTF-16 conversions.
 #include "pst/Property.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -17,7 +18,7 @@ void appendLe(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-std::uint64_t readLe(const std::vector<std::uint8_t>& in, std::size_t bytes) {
+std::uint64_t readLe(std::span<const std::uint8_t> in, std::size_t bytes) {
   std::uint64_t v = 0;
   for (std::size_t i = 0; i < bytes && i < in.size(); ++i) v |= std::uint64_t{in[i]} << (8 * i);
   return v;
@@ -217,50 +218,69 @@ std::int64_t unixFromFileTime(FileTime ft) {
   return static_cast<std::int64_t>(ft / kTicksPerSecond) - kUnixEpochSeconds;
 }
 
-PropValue::PropValue(PropType type, std::vector<std::uint8_t> bytes)
-    : type_(type), value_(std::move(bytes)) {}
+PropValue::PropValue(PropType type, std::vector<std::uint8_t> bytes) : type_(type) {
+  if (bytes.size() <= kInlineBytes) {
+    *this = of(type, bytes);
+  } else {
+    value_ = std::move(bytes);
+  }
+}
 
 PropValue::PropValue(PropType type, StreamedValue streamed) : type_(type), value_(streamed) {}
 
+PropValue PropValue::of(PropType type, std::span<const std::uint8_t> bytes) {
+  PropValue value;
+  value.type_ = type;
+  if (bytes.size() <= kInlineBytes) {
+    InlineBytes small;
+    std::copy(bytes.begin(), bytes.end(), small.data.begin());
+    small.size = static_cast<std::uint8_t>(bytes.size());
+    value.value_ = small;
+  } else {
+    value.value_ = std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+  }
+  return value;
+}
+
+PropValue PropValue::littleEndian(PropType type, std::uint64_t v, std::size_t size) {
+  PropValue value;
+  value.type_ = type;
+  InlineBytes small;
+  for (std::size_t i = 0; i < size; ++i) small.data[i] = static_cast<std::uint8_t>(v >> (8 * i));
+  small.size = static_cast<std::uint8_t>(size);
+  value.value_ = small;
+  return value;
+}
+
 PropValue PropValue::int16(std::int16_t v) {
-  std::vector<std::uint8_t> b;
-  appendLe(b, static_cast<std::uint16_t>(v), 2);
-  return PropValue(PropType::Int16, std::move(b));
+  return littleEndian(PropType::Int16, static_cast<std::uint16_t>(v), 2);
 }
 
 PropValue PropValue::int32(std::int32_t v) {
-  std::vector<std::uint8_t> b;
-  appendLe(b, static_cast<std::uint32_t>(v), 4);
-  return PropValue(PropType::Int32, std::move(b));
+  return littleEndian(PropType::Int32, static_cast<std::uint32_t>(v), 4);
 }
 
 PropValue PropValue::int64(std::int64_t v) {
-  std::vector<std::uint8_t> b;
-  appendLe(b, static_cast<std::uint64_t>(v), 8);
-  return PropValue(PropType::Int64, std::move(b));
+  return littleEndian(PropType::Int64, static_cast<std::uint64_t>(v), 8);
 }
 
 PropValue PropValue::float64(double v) {
   std::uint64_t bits;
   static_assert(sizeof bits == sizeof v);
   std::memcpy(&bits, &v, sizeof bits);
-  std::vector<std::uint8_t> b;
-  appendLe(b, bits, 8);
-  return PropValue(PropType::Float64, std::move(b));
+  return littleEndian(PropType::Float64, bits, 8);
 }
 
 PropValue PropValue::boolean(bool v) {
-  return PropValue(PropType::Boolean, std::vector<std::uint8_t>{static_cast<std::uint8_t>(v)});
+  return littleEndian(PropType::Boolean, v ? 1 : 0, 1);
 }
 
 PropValue PropValue::time(FileTime v) {
-  std::vector<std::uint8_t> b;
-  appendLe(b, v, 8);
-  return PropValue(PropType::SysTime, std::move(b));
+  return littleEndian(PropType::SysTime, v, 8);
 }
 
 PropValue PropValue::guid(const Guid& v) {
-  return PropValue(PropType::Guid, std::vector<std::uint8_t>(v.begin(), v.end()));
+  return of(PropType::Guid, v);
 }
 
 PropValue PropValue::string(std::u16string_view v) {
@@ -270,6 +290,14 @@ PropValue PropValue::string(std::u16string_view v) {
 }
 
 PropValue PropValue::utf8(std::string_view v) {
+  // Each byte of UTF-8 gives at most one UTF-16 unit.
+  if (v.size() * 2 <= kInlineBytes) {
+    std::array<std::uint8_t, kInlineBytes> units;
+    LeBytesOut out{units.data()};
+    decodeUtf8(v, out);
+    return of(PropType::Unicode,
+              std::span(units.data(), static_cast<std::size_t>(out.p - units.data())));
+  }
   std::vector<std::uint8_t> b(v.size() * 2);
   LeBytesOut out{b.data()};
   decodeUtf8(v, out);
@@ -278,11 +306,11 @@ PropValue PropValue::utf8(std::string_view v) {
 }
 
 PropValue PropValue::binary(std::span<const std::uint8_t> v) {
-  return PropValue(PropType::Binary, std::vector<std::uint8_t>(v.begin(), v.end()));
+  return of(PropType::Binary, v);
 }
 
 PropValue PropValue::binary(std::string_view v) {
-  return PropValue(PropType::Binary, std::vector<std::uint8_t>(v.begin(), v.end()));
+  return of(PropType::Binary, std::span(reinterpret_cast<const std::uint8_t*>(v.data()), v.size()));
 }
 
 PropValue PropValue::multiInt32(std::span<const std::int32_t> v) {
@@ -348,7 +376,7 @@ bool PropValue::asBool() const {
 }
 
 std::u16string PropValue::asString() const {
-  const auto& b = bytes();
+  const auto b = bytes();
   if (type_ == PropType::String8)
     return toUtf16(std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
   if (type_ != PropType::Unicode) throw std::logic_error("property value is not a string");
@@ -367,7 +395,7 @@ bool PropValue::operator==(const PropValue& other) const {
   if (type_ != other.type_ || isStreamed() != other.isStreamed()) return false;
   if (isStreamed())
     return streamed().bid == other.streamed().bid && streamed().size == other.streamed().size;
-  return bytes() == other.bytes();
+  return std::ranges::equal(bytes(), other.bytes());
 }
 
 std::u16string toUtf16(std::string_view utf8) {

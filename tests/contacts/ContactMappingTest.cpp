@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "contacts/ContactRecordWriter.h"
+#include "pst/messaging/OneOffEntryId.h"
 #include "store/ContactProperties.h"
 #include "store/ContactPropertySets.h"
-#include "pst/messaging/OneOffEntryId.h"
 #include "tests/contacts/RecordingSink.h"
 
 namespace mailferry::contacts {
@@ -191,7 +191,7 @@ TEST(ContactDerived, FullContact) {
   EXPECT_EQ(namedText(sink, 0x8084), "jane@example.com");
   const auto entryId = sink.getNamed(lid(0x8085), PropType::Binary);
   ASSERT_TRUE(entryId);
-  EXPECT_EQ(entryId->bytes(),
+  EXPECT_EQ(std::vector<std::uint8_t>(entryId->bytes().begin(), entryId->bytes().end()),
             pst::makeOneOffEntryId("Dr. Jane Anne Smith Jr.", "SMTP", "jane@example.com"));
   EXPECT_EQ(namedText(sink, 0x8090), "<unset>");
   EXPECT_EQ(namedText(sink, 0x80A2), "SMTP");

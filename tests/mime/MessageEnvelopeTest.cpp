@@ -75,12 +75,14 @@ TEST_F(EnvelopeTest, RecipientRowsCarryEveryTemplateColumnInHeaderOrder) {
     EXPECT_EQ(RecordedMessage::rowStr(row, tags::kEmailAddress), expected[i].address);
     EXPECT_EQ(RecordedMessage::rowStr(row, tags::kSmtpAddress), expected[i].address);
     EXPECT_EQ(RecordedMessage::rowStr(row, tags::k7BitDisplayName), expected[i].name);
-    EXPECT_EQ(RecordedMessage::rowValue(row, tags::kEntryId)->bytes(),
+    const auto entryId = RecordedMessage::rowValue(row, tags::kEntryId)->bytes();
+    EXPECT_EQ(std::vector<std::uint8_t>(entryId.begin(), entryId.end()),
               pst::makeOneOffEntryId(expected[i].name, "SMTP", expected[i].address));
     std::string key = "SMTP:" + expected[i].address;
     for (auto& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     key += '\0';
-    EXPECT_EQ(RecordedMessage::rowValue(row, tags::kSearchKey)->bytes(), bytesOf(key));
+    EXPECT_EQ(*RecordedMessage::rowValue(row, tags::kSearchKey),
+              pst::PropValue::binary(bytesOf(key)));
     EXPECT_EQ(RecordedMessage::rowValue(row, tags::kDisplayType)->asInt32(), 0);
     EXPECT_EQ(RecordedMessage::rowValue(row, tags::kObjectType)->asInt32(), 6);
     EXPECT_TRUE(RecordedMessage::rowValue(row, tags::kResponsibility)->asBool());
@@ -94,10 +96,10 @@ TEST_F(EnvelopeTest, RecipientRowsCarryEveryTemplateColumnInHeaderOrder) {
 
 TEST_F(EnvelopeTest, ReplyToBecomesAFlatEntryListAndNames) {
   EXPECT_EQ(message.str(tags::kReplyRecipientNames), "Replies;second@example.com");
-  EXPECT_EQ(
-      message.bytes(tags::kReplyRecipientEntries),
-      pst::makeFlatEntryList({pst::makeOneOffEntryId("Replies", "SMTP", "replies@example.com"),
-                         pst::makeOneOffEntryId("second@example.com", "SMTP", "second@example.com")}));
+  EXPECT_EQ(message.bytes(tags::kReplyRecipientEntries),
+            pst::makeFlatEntryList(
+                {pst::makeOneOffEntryId("Replies", "SMTP", "replies@example.com"),
+                 pst::makeOneOffEntryId("second@example.com", "SMTP", "second@example.com")}));
 }
 
 TEST_F(EnvelopeTest, DatesIdentifiersImportanceAndSensitivity) {

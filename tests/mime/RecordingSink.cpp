@@ -95,7 +95,8 @@ pst::FileTime RecordedMessage::time(pst::PropTag tag) const {
   return static_cast<pst::FileTime>(find(props, tag).asInt64());
 }
 std::vector<std::uint8_t> RecordedMessage::bytes(pst::PropTag tag) const {
-  return find(props, tag).bytes();
+  const auto bytes = find(props, tag).bytes();
+  return {bytes.begin(), bytes.end()};
 }
 std::string RecordedMessage::bytesText(pst::PropTag tag) const {
   const auto b = bytes(tag);

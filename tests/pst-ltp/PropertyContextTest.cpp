@@ -50,7 +50,7 @@ void expectSame(const PropertyContextWriter& written, const PropertyContextReade
     ASSERT_TRUE(value.has_value());
     EXPECT_EQ(value->type(), typed.first);
     if (!typed.second.isStreamed()) {
-      EXPECT_EQ(value->bytes(), typed.second.bytes());
+      EXPECT_EQ(*value, typed.second);
     }
   }
 }

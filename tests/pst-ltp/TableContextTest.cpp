@@ -97,7 +97,8 @@ TEST(TableContext, CellsOfEveryWidthRoundTrip) {
   EXPECT_EQ(*full.find(kRead), std::vector<std::uint8_t>{1});
   EXPECT_EQ(PropValue(PropType::Unicode, *full.find(kSubject)).asUtf8(), "Hello");
   EXPECT_EQ(*full.find(kGuid), std::vector<std::uint8_t>(guid.begin(), guid.end()));
-  EXPECT_EQ(*full.find(kKeywords), PropValue::multiString({u"a", u"", u"bc"}).bytes());
+  EXPECT_EQ(PropValue(PropType::MultiUnicode, *full.find(kKeywords)),
+            PropValue::multiString({u"a", u"", u"bc"}));
   EXPECT_EQ(full.find(0x3001001F), nullptr);
 
   const ReadRow& sparse = read.rows()[1];

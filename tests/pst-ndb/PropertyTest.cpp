@@ -11,6 +11,10 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+Bytes bytesOf(const PropValue& value) {
+  return Bytes(value.bytes().begin(), value.bytes().end());
+}
+
 TEST(Property, TypeSizesAndKinds) {
   EXPECT_EQ(fixedSize(PropType::Boolean), 1u);
   EXPECT_EQ(fixedSize(PropType::Int16), 2u);
@@ -57,12 +61,12 @@ TEST(Property, FileTimeConversions) {
 }
 
 TEST(Property, ScalarFactoriesLayOutLittleEndianBytes) {
-  EXPECT_EQ(PropValue::int16(-2).bytes(), (Bytes{0xFE, 0xFF}));
-  EXPECT_EQ(PropValue::int32(0x01020304).bytes(), (Bytes{4, 3, 2, 1}));
+  EXPECT_EQ(bytesOf(PropValue::int16(-2)), (Bytes{0xFE, 0xFF}));
+  EXPECT_EQ(bytesOf(PropValue::int32(0x01020304)), (Bytes{4, 3, 2, 1}));
   EXPECT_EQ(PropValue::uint32(0xFFFFFFFF).asInt32(), -1);
-  EXPECT_EQ(PropValue::int64(-1).bytes(), Bytes(8, 0xFF));
-  EXPECT_EQ(PropValue::float64(1.0).bytes(), (Bytes{0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
-  EXPECT_EQ(PropValue::boolean(true).bytes(), Bytes{1});
+  EXPECT_EQ(bytesOf(PropValue::int64(-1)), Bytes(8, 0xFF));
+  EXPECT_EQ(bytesOf(PropValue::float64(1.0)), (Bytes{0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
+  EXPECT_EQ(bytesOf(PropValue::boolean(true)), Bytes{1});
   EXPECT_EQ(PropValue::time(0x0102030405060708ull).type(), PropType::SysTime);
   EXPECT_EQ(PropValue::time(0x0102030405060708ull).asInt64(), 0x0102030405060708ll);
   EXPECT_EQ(PropValue::int16(-7).asInt32(), -7);
@@ -86,15 +90,46 @@ TEST(Property, StringsAreUtf16WithoutTerminator) {
   EXPECT_EQ(s8.asUtf8(), "ab");
 }
 
+// Values of up to 16 bytes live in the value itself, larger ones on the heap: the bytes, the
+// equality and the copies must not depend on where a value lives.
+TEST(Property, SmallAndLargeValuesBehaveAlike) {
+  const std::string eight = "abcdefgh";  // 16 bytes of UTF-16: the largest held in place
+  const std::string nine = "abcdefghi";
+  for (const std::string& text : {eight, nine, std::string("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9")}) {
+    const PropValue value = PropValue::utf8(text);
+    EXPECT_EQ(value.asUtf8(), text);
+    EXPECT_EQ(value.size(), toUtf16(text).size() * 2);
+    const PropValue copy = value;  // NOLINT(performance-unnecessary-copy-initialization)
+    EXPECT_EQ(copy, value);
+    EXPECT_EQ(bytesOf(copy), bytesOf(value));
+    EXPECT_EQ(PropValue(PropType::Unicode, bytesOf(value)), value);
+    EXPECT_EQ(PropValue::string(toUtf16(text)), value);
+  }
+  for (std::size_t size : {0u, 1u, 15u, 16u, 17u, 4000u}) {
+    Bytes data(size);
+    for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    const PropValue binary = PropValue::binary(data);
+    EXPECT_EQ(bytesOf(binary), data) << size;
+    EXPECT_EQ(PropValue(PropType::Binary, data), binary) << size;
+    EXPECT_NE(PropValue(PropType::Binary, Bytes(size + 1)), binary) << size;
+    PropValue moved = PropValue::binary(data);
+    const PropValue target = std::move(moved);
+    EXPECT_EQ(bytesOf(target), data) << size;
+  }
+  const Guid guid = guidFromString("{00062004-0000-0000-C000-000000000046}");
+  EXPECT_EQ(bytesOf(PropValue::guid(guid)), Bytes(guid.begin(), guid.end()));
+  EXPECT_NE(PropValue::binary(Bytes{1, 2}), PropValue(PropType::Unicode, Bytes{1, 2}));
+}
+
 TEST(Property, MultiValuedLayouts) {
   const std::int32_t ints[] = {1, -1};
-  EXPECT_EQ(PropValue::multiInt32(ints).bytes(), (Bytes{1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ(bytesOf(PropValue::multiInt32(ints)), (Bytes{1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
   // Count, one offset per value from the start of the value, then the values.
-  EXPECT_EQ(PropValue::multiString({u"ab", u"", u"c"}).bytes(),
+  EXPECT_EQ(bytesOf(PropValue::multiString({u"ab", u"", u"c"})),
             (Bytes{3, 0, 0, 0, 16, 0, 0, 0, 20, 0, 0, 0, 20, 0, 0, 0, 'a', 0, 'b', 0, 'c', 0}));
-  EXPECT_EQ(PropValue::multiBinary({{9}, {7, 8}}).bytes(),
+  EXPECT_EQ(bytesOf(PropValue::multiBinary({{9}, {7, 8}})),
             (Bytes{2, 0, 0, 0, 12, 0, 0, 0, 13, 0, 0, 0, 9, 7, 8}));
-  EXPECT_EQ(PropValue::multiString({}).bytes(), (Bytes{0, 0, 0, 0}));
+  EXPECT_EQ(bytesOf(PropValue::multiString({})), (Bytes{0, 0, 0, 0}));
 }
 
 TEST(Property, StreamedValuesCompareByTreeAndSize) {
