@@ -35,7 +35,9 @@ class TableContextWriter {
   const std::vector<PropTag>& columns() const;
   // Adds or replaces the row with this id. Cells for tags that are not columns are ignored;
   // a column without a cell is absent in the row (its existence bit is clear).
-  void upsertRow(std::uint32_t rowId, const Cells& cells);
+  // Takes the cells by value: the values of a temporary row are moved, not copied, into the
+  // table (variable-size ones wait there until the table is written).
+  void upsertRow(std::uint32_t rowId, Cells cells);
   bool removeRow(std::uint32_t rowId);
   std::size_t rowCount() const;
 

@@ -107,7 +107,7 @@ std::size_t TableContextWriter::rowCount() const {
   return impl_->index.size();
 }
 
-void TableContextWriter::upsertRow(std::uint32_t rowId, const Cells& cells) {
+void TableContextWriter::upsertRow(std::uint32_t rowId, Cells cells) {
   Impl& t = *impl_;
   auto it = t.findRow(rowId);
   std::size_t position;
@@ -128,7 +128,7 @@ void TableContextWriter::upsertRow(std::uint32_t rowId, const Cells& cells) {
   writeLe(r, 4, ++t.rowVersion, 4);
   TableLayout::setCellExists(r, t.cebStart, 0);
   TableLayout::setCellExists(r, t.cebStart, 1);
-  for (const auto& [tag, value] : cells) {
+  for (auto& [tag, value] : cells) {
     if (tag == kTagLtpRowId || tag == kTagLtpRowVer) continue;
     const auto column = t.layout.indexOf(tag);
     if (!column) continue;
@@ -140,7 +140,7 @@ void TableContextWriter::upsertRow(std::uint32_t rowId, const Cells& cells) {
       auto& cellsOfRow = t.pending[rowId];
       std::erase_if(cellsOfRow, [&](const auto& p) { return p.first == *column; });
       if (value.isStreamed() ? value.streamed().bid != 0 : !value.bytes().empty()) {
-        cellsOfRow.emplace_back(*column, value);
+        cellsOfRow.emplace_back(*column, std::move(value));
       }
     } else if (value.isStreamed()) {
       throw std::logic_error("table: a fixed-size cell cannot be streamed");

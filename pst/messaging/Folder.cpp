@@ -38,8 +38,8 @@ void Folder::setProperty(PropTag tag, PropValue value) {
   parentRowStale_ = true;
 }
 
-void Folder::putHierarchyRow(Nid child, const Cells& cells, bool isChildFolder) {
-  hierarchy_.upsertRow(child, cells);
+void Folder::putHierarchyRow(Nid child, Cells cells, bool isChildFolder) {
+  hierarchy_.upsertRow(child, std::move(cells));
   hierarchyDirty_ = true;
   if (isChildFolder && std::find(children_.begin(), children_.end(), child) == children_.end())
     children_.push_back(child);
@@ -47,8 +47,8 @@ void Folder::putHierarchyRow(Nid child, const Cells& cells, bool isChildFolder) 
   if (sub == nullptr || !sub->asBool()) setProperty(tags::kSubfolders, PropValue::boolean(true));
 }
 
-void Folder::putContentsRow(Nid message, const Cells& cells, int countDelta, int unreadDelta) {
-  contents_.upsertRow(message, cells);
+void Folder::putContentsRow(Nid message, Cells cells, int countDelta, int unreadDelta) {
+  contents_.upsertRow(message, std::move(cells));
   contentsDirty_ = true;
   if (countDelta != 0 || unreadDelta != 0) {
     contentCount_ += countDelta;

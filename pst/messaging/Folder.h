@@ -29,10 +29,10 @@ class Folder {
   const std::vector<Nid>& children() const { return children_; }
   // A row of this folder's hierarchy table: a child folder (listed among the children) or
   // another object shown under it (the spam search folder of the root).
-  void putHierarchyRow(Nid child, const Cells& cells, bool isChildFolder);
+  void putHierarchyRow(Nid child, Cells cells, bool isChildFolder);
 
   // A saved message's row in the contents table, and the change it brings to the counts.
-  void putContentsRow(Nid message, const Cells& cells, int countDelta, int unreadDelta);
+  void putContentsRow(Nid message, Cells cells, int countDelta, int unreadDelta);
   std::int32_t contentCount() const { return contentCount_; }
   std::int32_t unreadCount() const { return unreadCount_; }
   std::size_t contentsRows() const;

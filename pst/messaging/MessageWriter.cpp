@@ -97,7 +97,7 @@ void MessageWriter::attachmentClosed(Nid attachment, NodeRefs refs, const Cells&
   if (!attachmentTable_) attachmentTable_.emplace(templates::attachmentColumns());
   Cells cells = row;
   cells.emplace_back(tags::kLtpRowVer, PropValue::uint32(store_.nextRowVersion()));
-  attachmentTable_->upsertRow(attachment, cells);
+  attachmentTable_->upsertRow(attachment, std::move(cells));
   attachments_.push_back({attachment, refs.data, refs.sub});
   --openAttachments_;
 }

@@ -16,8 +16,7 @@ constexpr std::int32_t kDtMailUser = 0;    // PidTagDisplayType
 
 RecipientTable::RecipientTable() : table_(templates::recipientColumns()) {}
 
-void RecipientTable::add(const Cells& row, std::uint32_t rowVersion) {
-  Cells cells = row;
+void RecipientTable::add(Cells cells, std::uint32_t rowVersion) {
   auto has = [&cells](PropTag tag) {
     return std::any_of(cells.begin(), cells.end(),
                        [tag](const auto& c) { return tagId(c.first) == tagId(tag); });
@@ -31,7 +30,7 @@ void RecipientTable::add(const Cells& row, std::uint32_t rowVersion) {
   const std::uint32_t rowId = next_++;
   cells.emplace_back(tags::kRowid, PropValue::uint32(rowId));
   cells.emplace_back(tags::kLtpRowVer, PropValue::uint32(rowVersion));
-  table_.upsertRow(rowId, cells);
+  table_.upsertRow(rowId, std::move(cells));
 }
 
 }  // namespace mailferry::pst

@@ -11,7 +11,7 @@ class RecipientTable {
   RecipientTable();
   // Fills what a recipient row needs when the caller left it out: PidTagRecipientType To,
   // PidTagObjectType mail user, PidTagDisplayType mail user, PidTagRowid.
-  void add(const Cells& row, std::uint32_t rowVersion);
+  void add(Cells row, std::uint32_t rowVersion);
   std::size_t size() const { return table_.rowCount(); }
   NodeRefs write(NodeDatabase& db) { return table_.write(db); }
 
