@@ -143,6 +143,37 @@ TEST(Property, StreamedValuesCompareByTreeAndSize) {
             PropValue(PropType::Binary, Bytes{'a', 'b', 'c'}));
 }
 
+// ASCII runs are widened in blocks of 16 and 8 bytes: a character outside ASCII, or a broken
+// sequence, at any offset around those blocks must come out the same as in plain text.
+TEST(Property, Utf8RunsOfAnyLengthAroundOtherCharacters) {
+  const std::pair<std::string, std::u16string> others[] = {
+      {"\xC3\xA9", u"\u00E9"},
+      {"\xE2\x82\xAC", u"\u20AC"},
+      {"\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"\x80", u"\uFFFD"},
+  };
+  for (const auto& [utf8, utf16] : others) {
+    for (std::size_t before = 0; before <= 40; ++before) {
+      for (std::size_t after : {0u, 1u, 15u, 16u, 17u, 33u}) {
+        std::string text;
+        std::u16string expected;
+        for (std::size_t i = 0; i < before; ++i) {
+          text += static_cast<char>('a' + i % 26);
+          expected += static_cast<char16_t>('a' + i % 26);
+        }
+        text += utf8;
+        expected += utf16;
+        for (std::size_t i = 0; i < after; ++i) {
+          text += static_cast<char>('0' + i % 10);
+          expected += static_cast<char16_t>('0' + i % 10);
+        }
+        ASSERT_EQ(toUtf16(text), expected) << before << " " << after;
+        ASSERT_EQ(PropValue::utf8(text).asString(), expected) << before << " " << after;
+      }
+    }
+  }
+}
+
 TEST(Property, Utf8ToUtf16ReplacesInvalidInput) {
   EXPECT_EQ(toUtf16("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), u"A\u00E9\u20AC\U0001F600");
   EXPECT_EQ(toUtf16("a\x80z"), u"a\uFFFDz");          // stray continuation byte
