@@ -86,20 +86,21 @@ Bid NodeDatabase::Impl::appendBlock(std::span<const std::uint8_t> data, bool int
 }
 
 Bid NodeDatabase::Impl::writeXBlock(std::uint8_t level, std::span<const Bid> children) {
+  // Every child is checked before any gets a reference: one lookup each to check, one to count.
   std::uint64_t total = 0;
   for (Bid child : children) {
-    block(child);  // throws for an unknown block
+    const BbtRecord& r = block(child);  // throws for an unknown block
     if (isInternalBid(child) != (level == 2)) {
       throw PstError("data tree entry of the wrong kind", file.path().string());
     }
-    total += treeSize(child);
+    total += level == 2 ? internalTreeSizes.at(child) : r.cb;
   }
   if (total > 0xFFFFFFFFu) {
     throw PstError("data stream longer than 4 GB", file.path().string());
   }
   const auto bytes = encodeXBlock(level, children, static_cast<std::uint32_t>(total));
   const Bid bid = appendBlock(bytes, true, total);
-  for (Bid child : children) addRef(child);
+  for (Bid child : children) ++bbt.findForUpdate(child)->refs;
   return bid;
 }
 
