@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "pst/messaging/PstStore.h"
@@ -18,6 +19,10 @@ struct OpenStore {
   std::string displayName;
   std::string entryId;  // hex text of the store's entry id
   bool closed = false;
+  // Folders found by store path. Subfolder names are unique within their parent and folders
+  // are never renamed or removed, so a path, once found, names the same folder for as long as
+  // the store is open; paths not found are not kept.
+  mutable std::unordered_map<std::string, pst::Nid> foldersByPath;
 };
 
 // The store, or StoreError when it has been closed (its session logged off).

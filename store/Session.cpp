@@ -134,8 +134,15 @@ Folder Session::GetFolderFromPath(std::string_view path) const {
   if (names.empty()) throw StoreError("the store path names no store");
   auto store = Profile::instance().findByDisplayName(names.front());
   if (!store) throw StoreError("there is no store named \"" + names.front() + "\"");
+  // A run looks up the folder of every message: the walk below reads every subfolder's name
+  // on the way.
+  const std::string key(path);
+  if (const auto found = store->foldersByPath.find(key); found != store->foldersByPath.end()) {
+    return Folder(store, found->second);
+  }
   Folder folder = Store(store).IPMRootFolder();
   for (std::size_t i = 1; i < names.size(); ++i) folder = folder.Folders()[names[i]];
+  store->foldersByPath.emplace(key, folder.nid());
   return folder;
 }
 

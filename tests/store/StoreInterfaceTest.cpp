@@ -73,6 +73,24 @@ TEST_F(FolderLookupTest, StorePathsOfTheSessionFindTheSameFolders) {
   EXPECT_THROW(session_->GetFolderFromPath(path({"S", "Mail"})), StoreError);  // one separator
 }
 
+// Found paths are remembered: a path that was not found must be found once its folder is
+// made, and a remembered one must keep giving its own folder, not one whose name differs in case.
+TEST_F(FolderLookupTest, StorePathsAreFoundAgainAfterFoldersAreMade) {
+  const std::string prefix(2, kSep);
+  const std::string lower = prefix + "S" + kSep + "Mail" + kSep + "later";
+  const std::string upper = prefix + "S" + kSep + "Mail" + kSep + "Later";
+  EXPECT_THROW(session_->GetFolderFromPath(upper), StoreError);
+  const Folder mail = session_->GetFolderFromPath(prefix + "S" + kSep + "Mail");
+  const Folder made = mail.Folders().add("Later", FolderList::kMailFolder);
+  EXPECT_EQ(session_->GetFolderFromPath(upper).nid(), made.nid());
+  EXPECT_THROW(session_->GetFolderFromPath(lower), StoreError);
+  const Folder other = mail.Folders().add("later", FolderList::kMailFolder);
+  EXPECT_EQ(session_->GetFolderFromPath(lower).nid(), other.nid());
+  EXPECT_EQ(session_->GetFolderFromPath(upper).nid(), made.nid());
+  session_->Logoff();
+  EXPECT_THROW(session_->GetFolderFromPath(upper), StoreError);
+}
+
 TEST_F(FolderLookupTest, LoggedOffStoresAreNoLongerFound) {
   session_->Logoff();
   EXPECT_THROW(OpenMAPIFolder(path({"S", "Mail"})), StoreError);
