@@ -1,6 +1,7 @@
 // Table-driven base64 decoding with a four-characters-at-a-time fast path.
 #include "mime/Base64Decoder.h"
 
+#include <algorithm>
 #include <array>
 
 #include "pst/CpuFeatures.h"
@@ -49,6 +50,7 @@ std::size_t flushGroup(std::uint32_t bits, int count, std::uint8_t* out) {
 // gather the bytes into place.
 MAILFERRY_TARGET_VBMI std::size_t decodeBlocksVbmi(const std::uint8_t*& p, const std::uint8_t* end,
                                                    std::uint8_t*& o) {
+  if (end - p < 64) return 0;
   alignas(64) std::uint8_t table[128];
   for (int i = 0; i < 128; ++i) table[i] = kValues[i] < 64 ? kValues[i] : 0x80;
   const __m512i lookupLow = _mm512_load_si512(table);
@@ -77,6 +79,66 @@ MAILFERRY_TARGET_VBMI std::size_t decodeBlocksVbmi(const std::uint8_t*& p, const
   return blocks;
 }
 
+// Any 64 characters but "=" per step with AVX-512 VBMI2: translate as above, drop what is
+// outside the alphabet (line breaks, mostly) by compressing the values of the rest together,
+// and decode each 64 values gathered. Stops before a block holding "=" or when fewer than 64
+// characters are left; the values gathered but not decoded (fewer than 64) go to `kept`, and
+// their count is returned.
+MAILFERRY_TARGET_VBMI2 std::size_t decodeLinesVbmi2(const std::uint8_t*& p, const std::uint8_t* end,
+                                                    std::uint8_t*& o, std::uint8_t* kept) {
+  if (end - p < 64) return 0;
+  alignas(64) std::uint8_t table[128];
+  for (int i = 0; i < 128; ++i) table[i] = kValues[i] < 64 ? kValues[i] : 0x80;
+  const __m512i lookupLow = _mm512_load_si512(table);
+  const __m512i lookupHigh = _mm512_load_si512(table + 64);
+  alignas(64) std::uint8_t order[64] = {};
+  for (int g = 0; g < 16; ++g) {
+    order[3 * g] = static_cast<std::uint8_t>(4 * g + 2);
+    order[3 * g + 1] = static_cast<std::uint8_t>(4 * g + 1);
+    order[3 * g + 2] = static_cast<std::uint8_t>(4 * g);
+  }
+  const __m512i pack = _mm512_load_si512(order);
+  const __m512i pairs = _mm512_set1_epi32(0x01400140);
+  const __m512i quads = _mm512_set1_epi32(0x00011000);
+  const __m512i padding = _mm512_set1_epi8('=');
+  alignas(64) std::uint8_t lanes[64];
+  for (int i = 0; i < 64; ++i) lanes[i] = static_cast<std::uint8_t>(i);
+  const __m512i iota = _mm512_load_si512(lanes);
+  constexpr __mmask64 kOut = (1ull << 48) - 1;
+  // The values gathered so far sit in the low `count` lanes of `gathered` (fewer than 64
+  // between steps); the values of each new block are moved in above them with one permute,
+  // and those that overflow a full block start the next one.
+  __m512i gathered = _mm512_setzero_si512();
+  unsigned count = 0;
+  while (end - p >= 64) {
+    const __m512i in = _mm512_loadu_si512(p);
+    if (_mm512_cmpeq_epi8_mask(in, padding) != 0) break;
+    const __m512i values = _mm512_permutex2var_epi8(lookupLow, in, lookupHigh);
+    // Bytes past 127 index the table by their low bits: their own high bit rules them out.
+    const __mmask64 alphabet = ~_mm512_movepi8_mask(_mm512_or_si512(in, values));
+    const __m512i packed = _mm512_maskz_compress_epi8(alphabet, values);
+    const auto taken = static_cast<unsigned>(__builtin_popcountll(alphabet));
+    p += 64;
+    const __m512i up = _mm512_sub_epi8(iota, _mm512_set1_epi8(static_cast<char>(count)));
+    gathered = _mm512_mask_permutexvar_epi8(gathered, ~((1ull << count) - 1), up, packed);
+    if (count + taken < 64) {
+      count += taken;
+      continue;
+    }
+    const __m512i merged = _mm512_madd_epi16(_mm512_maddubs_epi16(gathered, pairs), quads);
+    _mm512_mask_storeu_epi8(o, kOut, _mm512_maskz_permutexvar_epi8(kOut, pack, merged));
+    o += 48;
+    const unsigned left = count + taken - 64;
+    const __m512i down = _mm512_add_epi8(iota, _mm512_set1_epi8(static_cast<char>(64 - count)));
+    gathered = _mm512_maskz_permutexvar_epi8((1ull << left) - 1, down, packed);
+    count = left;
+  }
+  alignas(64) std::uint8_t rest[64];
+  _mm512_store_si512(rest, gathered);
+  std::copy_n(rest, count, kept);
+  return count;
+}
+
 #endif
 
 }  // namespace
@@ -88,8 +150,16 @@ std::size_t Base64Decoder::decode(std::span<const std::uint8_t> in, std::uint8_t
   while (p < end) {
     if (count_ == 0) {
 #ifdef MAILFERRY_X86_64_VECTORS
-      if (useVector_ && pst::hasByteVectorPermutes()) decodeBlocksVbmi(p, end, o);
+      if (way_ == Way::kBest && pst::hasByteCompress()) {
+        std::uint8_t kept[64];
+        const std::size_t n = decodeLinesVbmi2(p, end, o, kept);
+        for (std::size_t i = 0; i < n; ++i) add(kept[i], o);
+      } else if (way_ != Way::kPortable && pst::hasByteVectorPermutes()) {
+        decodeBlocksVbmi(p, end, o);
+      }
 #endif
+    }
+    if (count_ == 0) {
       while (end - p >= 4) {
         const std::uint32_t a = kValues[p[0]], b = kValues[p[1]], c = kValues[p[2]],
                             d = kValues[p[3]];
@@ -101,8 +171,8 @@ std::size_t Base64Decoder::decode(std::span<const std::uint8_t> in, std::uint8_t
         o += 3;
         p += 4;
       }
-      if (p == end) break;
     }
+    if (p == end) break;
     const std::uint8_t v = kValues[*p++];
     if (v == kSkip) continue;
     if (v == kPad) {
@@ -111,15 +181,7 @@ std::size_t Base64Decoder::decode(std::span<const std::uint8_t> in, std::uint8_t
       count_ = 0;
       continue;
     }
-    bits_ = (bits_ << 6) | v;
-    if (++count_ == 4) {
-      o[0] = static_cast<std::uint8_t>(bits_ >> 16);
-      o[1] = static_cast<std::uint8_t>(bits_ >> 8);
-      o[2] = static_cast<std::uint8_t>(bits_);
-      o += 3;
-      bits_ = 0;
-      count_ = 0;
-    }
+    add(v, o);
   }
   return static_cast<std::size_t>(o - out);
 }

@@ -22,4 +22,13 @@ bool hasByteVectorPermutes() {
 #endif
 }
 
+bool hasByteCompress() {
+#ifdef MAILFERRY_X86_64_VECTORS
+  static const bool has = hasByteVectorPermutes() && __builtin_cpu_supports("avx512vbmi2");
+  return has;
+#else
+  return false;
+#endif
+}
+
 }  // namespace mailferry::pst
