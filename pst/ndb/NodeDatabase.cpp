@@ -80,7 +80,7 @@ Bid NodeDatabase::Impl::appendBlock(std::span<const std::uint8_t> data, bool int
   store16(t + blocktrailer::kSig, computeSig(ib, bid));
   store64(t + blocktrailer::kBid, bid);
   bbt.insertOrAssign(BbtRecord{bid, ib, 0, static_cast<std::uint16_t>(data.size())});
-  if (internal) internalTreeSizes[bid] = treeSize;
+  if (internal) internalTreeSizes.add(bid, treeSize);
   unreferenced.push_back(bid);
   return bid;
 }

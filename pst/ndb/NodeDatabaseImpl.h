@@ -5,11 +5,11 @@
 #include <array>
 #include <cstdint>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
 #include "pst/ndb/AllocationMap.h"
 #include "pst/ndb/BTreeRecords.h"
+#include "pst/ndb/GrowingKeyMap.h"
 #include "pst/ndb/NodeDatabase.h"
 #include "pst/ndb/OutputFile.h"
 #include "pst/ndb/PageTree.h"
@@ -42,8 +42,8 @@ struct NodeDatabase::Impl {
   AllocationMap space;
   PageTree<BbtRecord, Bid, format::btpage::kMaxEntries24> bbt;
   // treeSize of the internal blocks; a data block's is its cb. Kept apart because a store
-  // holds millions of data block records and only a few internal ones.
-  std::unordered_map<Bid, std::uint64_t> internalTreeSizes;
+  // holds millions of data block records and far fewer internal ones.
+  GrowingKeyMap internalTreeSizes;
   PageTree<NbtRecord, Nid, format::btpage::kMaxEntries32> nbt;
   std::array<std::uint32_t, format::header::kNidCounters> rgnid{};
   Bid nextBid = format::kBidStep;  // external blocks take it, internal ones it | 2
