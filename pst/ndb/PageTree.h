@@ -22,27 +22,30 @@ class PageTree {
  public:
   static constexpr std::size_t kBranchMax = format::btpage::kMaxEntries24;
 
-  PageTree() : root_(std::make_unique<Node>()) {}
+  PageTree() : root_(std::make_unique<Node>()), rightmost_(root_.get()) {}
 
   std::size_t size() const { return size_; }
 
   const Entry* find(Key key) const {
-    const Node* n = root_.get();
-    while (n->level > 0) n = n->children[childIndex(*n, key)].get();
+    const Node* n = leafFor(key);
     auto it = lowerBound(n->entries, key);
     return it != n->entries.end() && it->key() == key ? &*it : nullptr;
   }
 
   // The entry for in-place change of its non-key fields (its page will be rewritten), or null.
   Entry* findForUpdate(Key key) {
-    if (!find(key)) return nullptr;
+    std::array<Node*, kMaxDepth> path{};
+    std::size_t depth = 0;
     Node* n = root_.get();
-    touch(*n);
+    path[depth++] = n;
     while (n->level > 0) {
       n = n->children[childIndex(*n, key)].get();
-      touch(*n);
+      path[depth++] = n;
     }
-    return &*lowerBound(n->entries, key);
+    auto it = lowerBound(n->entries, key);
+    if (it == n->entries.end() || it->key() != key) return nullptr;
+    for (std::size_t i = 0; i < depth; ++i) touch(*path[i]);
+    return &*it;
   }
 
   void insertOrAssign(const Entry& entry) {
@@ -57,6 +60,7 @@ class PageTree {
       root_ = std::move(newRoot);
     }
     if (inserted) ++size_;
+    if (split_) findRightmost();
   }
 
   bool erase(Key key) {
@@ -66,6 +70,7 @@ class PageTree {
       root_ = std::move(root_->children.front());
     }
     if (root_->level > 0 && root_->children.empty()) root_ = std::make_unique<Node>();
+    findRightmost();
     return true;
   }
 
@@ -101,6 +106,28 @@ class PageTree {
     PageRef ref;
     Key firstKey;
   };
+
+  // Far deeper than any tree gets: a tree this deep would hold 20^16 entries.
+  static constexpr std::size_t kMaxDepth = 16;
+
+  // The leaf that holds `key` if any does. Blocks are mostly looked up just after they are
+  // written, with the largest keys: those go straight to the rightmost leaf, which every key
+  // from its first one on is routed to (a child's keys are never below its routing bound).
+  const Node* leafFor(Key key) const {
+    if (!rightmost_->entries.empty() && !(key < rightmost_->entries.front().key())) {
+      return rightmost_;
+    }
+    const Node* n = root_.get();
+    while (n->level > 0) n = n->children[childIndex(*n, key)].get();
+    return n;
+  }
+
+  void findRightmost() {
+    Node* n = root_.get();
+    while (n->level > 0) n = n->children.back().get();
+    rightmost_ = n;
+    split_ = false;
+  }
 
   static auto lowerBound(const std::vector<Entry>& v, Key key) {
     return std::lower_bound(v.begin(), v.end(), key,
@@ -144,6 +171,7 @@ class PageTree {
       inserted = true;
       if (n.entries.size() <= kLeafMax) return nullptr;
       const std::size_t at = splitPoint(pos, n.entries.size(), kLeafMax);
+      split_ = true;
       // Room for exactly one page and the entry that splits it: a store with millions of
       // blocks holds all their records, so the capacity a vector would double to counts.
       auto right = std::make_unique<Node>();
@@ -236,6 +264,8 @@ class PageTree {
   }
 
   std::unique_ptr<Node> root_;
+  Node* rightmost_;     // the last leaf, kept up to date through splits and removals
+  bool split_ = false;  // a leaf split since the rightmost leaf was found
   std::size_t size_ = 0;
   std::vector<PageRef> released_;
 };
