@@ -251,7 +251,7 @@ std::int64_t unixFromFileTime(FileTime ft) {
 }
 
 PropValue::PropValue(PropType type, std::vector<std::uint8_t> bytes) : type_(type) {
-  if (bytes.size() <= kInlineBytes) {
+  if (bytes.size() <= kInlinePropBytes) {
     *this = of(type, bytes);
   } else {
     value_ = std::move(bytes);
@@ -263,8 +263,8 @@ PropValue::PropValue(PropType type, StreamedValue streamed) : type_(type), value
 PropValue PropValue::of(PropType type, std::span<const std::uint8_t> bytes) {
   PropValue value;
   value.type_ = type;
-  if (bytes.size() <= kInlineBytes) {
-    InlineBytes small;
+  if (bytes.size() <= kInlinePropBytes) {
+    InlinePropBytes small;
     std::copy(bytes.begin(), bytes.end(), small.data.begin());
     small.size = static_cast<std::uint8_t>(bytes.size());
     value.value_ = small;
@@ -277,7 +277,7 @@ PropValue PropValue::of(PropType type, std::span<const std::uint8_t> bytes) {
 PropValue PropValue::littleEndian(PropType type, std::uint64_t v, std::size_t size) {
   PropValue value;
   value.type_ = type;
-  InlineBytes small;
+  InlinePropBytes small;
   for (std::size_t i = 0; i < size; ++i) small.data[i] = static_cast<std::uint8_t>(v >> (8 * i));
   small.size = static_cast<std::uint8_t>(size);
   value.value_ = small;
@@ -323,8 +323,8 @@ PropValue PropValue::string(std::u16string_view v) {
 
 PropValue PropValue::utf8(std::string_view v) {
   // Each byte of UTF-8 gives at most one UTF-16 unit.
-  if (v.size() * 2 <= kInlineBytes) {
-    std::array<std::uint8_t, kInlineBytes> units;
+  if (v.size() * 2 <= kInlinePropBytes) {
+    std::array<std::uint8_t, kInlinePropBytes> units;
     LeBytesOut out{units.data()};
     decodeUtf8(v, out);
     return of(PropType::Unicode,

@@ -79,7 +79,9 @@ struct StreamedValue {
   std::uint64_t size = 0;
 };
 
-// The bytes of a small property value, held in the value itself (see PropValue).
+// The bytes of a small property value, held in the PropValue itself: every fixed-size value
+// (GUIDs included) and short strings and binaries. An item sets dozens of them and its table
+// rows copy them, and a heap allocation for each cost more than writing them.
 constexpr std::size_t kInlinePropBytes = 16;
 struct InlinePropBytes {
   std::array<std::uint8_t, kInlinePropBytes> data{};
@@ -113,7 +115,7 @@ class PropValue {
   const StreamedValue& streamed() const { return std::get<StreamedValue>(value_); }
   // The on-disk bytes of an in-memory value.
   std::span<const std::uint8_t> bytes() const {
-    if (const auto* small = std::get_if<InlineBytes>(&value_))
+    if (const auto* small = std::get_if<InlinePropBytes>(&value_))
       return {small->data.data(), small->size};
     return std::get<std::vector<std::uint8_t>>(value_);
   }
@@ -128,16 +130,11 @@ class PropValue {
   bool operator==(const PropValue& other) const;
 
  private:
-  // Values of up to kInlineBytes bytes (every fixed-size value, GUIDs included, and short
-  // strings and binaries) are held in the value itself: an item sets dozens of them and its
-  // table rows copy them, and a heap allocation for each cost more than writing them.
-  static constexpr std::size_t kInlineBytes = kInlinePropBytes;
-  using InlineBytes = InlinePropBytes;
   static PropValue of(PropType type, std::span<const std::uint8_t> bytes);
   static PropValue littleEndian(PropType type, std::uint64_t value, std::size_t size);
 
   PropType type_ = PropType::Int32;
-  std::variant<InlineBytes, std::vector<std::uint8_t>, StreamedValue> value_;
+  std::variant<InlinePropBytes, std::vector<std::uint8_t>, StreamedValue> value_;
 };
 
 // A named property ([MS-OXPROPS], [MS-PST] 2.4.7): a property set and either a numeric id
