@@ -43,35 +43,55 @@ std::size_t flushGroup(std::uint32_t bits, int count, std::uint8_t* out) {
 
 #ifdef MAILFERRY_X86_64_VECTORS
 
-// 64 characters to 48 bytes per step with AVX-512 VBMI (the method of Muła and Lemire,
-// "Base64 encoding and decoding at almost the speed of a memory copy", 2019): translate
-// through a 128-entry table held in two registers, stop at the first block holding anything
-// outside the alphabet, merge four 6-bit values into three bytes with two multiply-adds, and
-// gather the bytes into place.
-MAILFERRY_TARGET_VBMI std::size_t decodeBlocksVbmi(const std::uint8_t*& p, const std::uint8_t* end,
-                                                   std::uint8_t*& o) {
-  if (end - p < 64) return 0;
-  alignas(64) std::uint8_t table[128];
+// The vector ways' tables: the value of each ASCII character (0x80 for any outside the
+// alphabet, padding included), and where each of the 48 bytes of a decoded block is found in
+// the 16 merged groups (three bytes of each 32-bit lane, most significant first).
+alignas(64) constexpr std::array<std::uint8_t, 128> kVectorValues = [] {
+  std::array<std::uint8_t, 128> table{};
   for (int i = 0; i < 128; ++i) table[i] = kValues[i] < 64 ? kValues[i] : 0x80;
-  const __m512i lookupLow = _mm512_load_si512(table);
-  const __m512i lookupHigh = _mm512_load_si512(table + 64);
-  alignas(64) std::uint8_t order[64] = {};
+  return table;
+}();
+alignas(64) constexpr std::array<std::uint8_t, 64> kPackOrder = [] {
+  std::array<std::uint8_t, 64> order{};
   for (int g = 0; g < 16; ++g) {
     order[3 * g] = static_cast<std::uint8_t>(4 * g + 2);
     order[3 * g + 1] = static_cast<std::uint8_t>(4 * g + 1);
     order[3 * g + 2] = static_cast<std::uint8_t>(4 * g);
   }
-  const __m512i pack = _mm512_load_si512(order);
+  return order;
+}();
+
+// The values of 64 characters, through a 128-entry table held in two registers: 0x80 for
+// anything outside the alphabet, and for bytes past 127 the value of their low seven bits
+// (the callers rule those out by their high bit).
+MAILFERRY_TARGET_VBMI inline __m512i translate(__m512i in) {
+  return _mm512_permutex2var_epi8(_mm512_load_si512(kVectorValues.data()), in,
+                                  _mm512_load_si512(kVectorValues.data() + 64));
+}
+
+// The 48 bytes of 64 values: four 6-bit values merged into three bytes with two multiply-adds,
+// then the bytes gathered into place.
+MAILFERRY_TARGET_VBMI inline void storeBlock(__m512i values, std::uint8_t* out) {
+  constexpr __mmask64 kOut = (1ull << 48) - 1;
   const __m512i pairs = _mm512_set1_epi32(0x01400140);
   const __m512i quads = _mm512_set1_epi32(0x00011000);
-  constexpr __mmask64 kOut = (1ull << 48) - 1;
+  const __m512i merged = _mm512_madd_epi16(_mm512_maddubs_epi16(values, pairs), quads);
+  const __m512i pack = _mm512_load_si512(kPackOrder.data());
+  _mm512_mask_storeu_epi8(out, kOut, _mm512_maskz_permutexvar_epi8(kOut, pack, merged));
+}
+
+// 64 characters to 48 bytes per step with AVX-512 VBMI (the method of Muła and Lemire,
+// "Base64 encoding and decoding at almost the speed of a memory copy", 2019), stopping at the
+// first block holding anything outside the alphabet.
+MAILFERRY_TARGET_VBMI std::size_t decodeBlocksVbmi(const std::uint8_t*& p, const std::uint8_t* end,
+                                                   std::uint8_t*& o) {
+  if (end - p < 64) return 0;
   std::size_t blocks = 0;
   while (end - p >= 64) {
     const __m512i in = _mm512_loadu_si512(p);
-    const __m512i values = _mm512_permutex2var_epi8(lookupLow, in, lookupHigh);
+    const __m512i values = translate(in);
     if (_mm512_movepi8_mask(_mm512_or_si512(in, values)) != 0) break;  // not all alphabet
-    const __m512i merged = _mm512_madd_epi16(_mm512_maddubs_epi16(values, pairs), quads);
-    _mm512_mask_storeu_epi8(o, kOut, _mm512_maskz_permutexvar_epi8(kOut, pack, merged));
+    storeBlock(values, o);
     p += 64;
     o += 48;
     ++blocks;
@@ -87,24 +107,10 @@ MAILFERRY_TARGET_VBMI std::size_t decodeBlocksVbmi(const std::uint8_t*& p, const
 MAILFERRY_TARGET_VBMI2 std::size_t decodeLinesVbmi2(const std::uint8_t*& p, const std::uint8_t* end,
                                                     std::uint8_t*& o, std::uint8_t* kept) {
   if (end - p < 64) return 0;
-  alignas(64) std::uint8_t table[128];
-  for (int i = 0; i < 128; ++i) table[i] = kValues[i] < 64 ? kValues[i] : 0x80;
-  const __m512i lookupLow = _mm512_load_si512(table);
-  const __m512i lookupHigh = _mm512_load_si512(table + 64);
-  alignas(64) std::uint8_t order[64] = {};
-  for (int g = 0; g < 16; ++g) {
-    order[3 * g] = static_cast<std::uint8_t>(4 * g + 2);
-    order[3 * g + 1] = static_cast<std::uint8_t>(4 * g + 1);
-    order[3 * g + 2] = static_cast<std::uint8_t>(4 * g);
-  }
-  const __m512i pack = _mm512_load_si512(order);
-  const __m512i pairs = _mm512_set1_epi32(0x01400140);
-  const __m512i quads = _mm512_set1_epi32(0x00011000);
   const __m512i padding = _mm512_set1_epi8('=');
   alignas(64) std::uint8_t lanes[64];
   for (int i = 0; i < 64; ++i) lanes[i] = static_cast<std::uint8_t>(i);
   const __m512i iota = _mm512_load_si512(lanes);
-  constexpr __mmask64 kOut = (1ull << 48) - 1;
   // The values gathered so far sit in the low `count` lanes of `gathered` (fewer than 64
   // between steps); the values of each new block are moved in above them with one permute,
   // and those that overflow a full block start the next one.
@@ -113,7 +119,7 @@ MAILFERRY_TARGET_VBMI2 std::size_t decodeLinesVbmi2(const std::uint8_t*& p, cons
   while (end - p >= 64) {
     const __m512i in = _mm512_loadu_si512(p);
     if (_mm512_cmpeq_epi8_mask(in, padding) != 0) break;
-    const __m512i values = _mm512_permutex2var_epi8(lookupLow, in, lookupHigh);
+    const __m512i values = translate(in);
     // Bytes past 127 index the table by their low bits: their own high bit rules them out.
     const __mmask64 alphabet = ~_mm512_movepi8_mask(_mm512_or_si512(in, values));
     const __m512i packed = _mm512_maskz_compress_epi8(alphabet, values);
@@ -125,8 +131,7 @@ MAILFERRY_TARGET_VBMI2 std::size_t decodeLinesVbmi2(const std::uint8_t*& p, cons
       count += taken;
       continue;
     }
-    const __m512i merged = _mm512_madd_epi16(_mm512_maddubs_epi16(gathered, pairs), quads);
-    _mm512_mask_storeu_epi8(o, kOut, _mm512_maskz_permutexvar_epi8(kOut, pack, merged));
+    storeBlock(gathered, o);
     o += 48;
     const unsigned left = count + taken - 64;
     const __m512i down = _mm512_add_epi8(iota, _mm512_set1_epi8(static_cast<char>(64 - count)));
