@@ -18,7 +18,7 @@ std::uint8_t fillLevel(std::size_t freeBytes) {
 }
 
 HeapWriter::HeapWriter(std::uint8_t clientSig) : clientSig_(clientSig) {
-  pages_.emplace_back();
+  addPage();
 }
 
 std::size_t HeapWriter::serializedSize(std::size_t page, std::size_t dataSize, std::size_t count) {
@@ -56,7 +56,7 @@ Hid HeapWriter::allocate(std::span<const std::uint8_t> bytes) {
   Page* p = &pages_.back();
   if (p->ends.size() >= kMaxItemsPerPage ||
       serializedSize(pageNo, p->data.size() + bytes.size(), p->ends.size() + 1) > kMaxPageSize) {
-    pages_.emplace_back();
+    addPage();
     ++pageNo;
     p = &pages_.back();
     // The fill level of the new page changes the header that records it.
@@ -66,6 +66,12 @@ Hid HeapWriter::allocate(std::span<const std::uint8_t> bytes) {
   p->ends.push_back(static_cast<std::uint16_t>(p->data.size()));
   p->dirty = true;
   return makeHid(pageNo, p->ends.size());
+}
+
+void HeapWriter::addPage() {
+  Page& page = pages_.emplace_back();
+  page.data.reserve(1024);
+  page.ends.reserve(32);
 }
 
 Hid HeapWriter::replace(Hid hid, std::span<const std::uint8_t> bytes) {

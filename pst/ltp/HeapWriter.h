@@ -51,6 +51,9 @@ class HeapWriter {
   };
 
   static std::size_t serializedSize(std::size_t page, std::size_t dataSize, std::size_t count);
+  // A new page at the end, with room for the items of a typical item's heap: most heaps are
+  // one page of a few dozen small items, and growing from nothing took a dozen allocations.
+  void addPage();
   std::size_t itemStart(const Page& p, std::size_t index) const;
   Page& pageOf(Hid hid);
   const Page& pageOf(Hid hid) const;

@@ -138,6 +138,7 @@ void TableContextWriter::upsertRow(std::uint32_t rowId, Cells cells) {
     if (TableLayout::cellIsHnid(type)) {
       writeLe(r, c.offset, 0, 4);
       auto& cellsOfRow = t.pending[rowId];
+      if (cellsOfRow.capacity() == 0) cellsOfRow.reserve(cells.size());
       std::erase_if(cellsOfRow, [&](const auto& p) { return p.first == *column; });
       if (value.isStreamed() ? value.streamed().bid != 0 : !value.bytes().empty()) {
         cellsOfRow.emplace_back(*column, std::move(value));
