@@ -121,11 +121,25 @@ void OutputFile::enqueue(Job job) {
 }
 
 void OutputFile::queueWriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  Job job;
-  job.kind = Job::Kind::WriteAt;
-  job.offset = offset;
-  job.bytes.assign(bytes.begin(), bytes.end());
-  enqueue(std::move(job));
+  flush();  // everything appended so far goes first
+  Piece piece{offset, std::vector<std::uint8_t>(bytes.begin(), bytes.end())};
+  {
+    std::lock_guard lock(mutex_);
+    rethrowWriterFailure();
+    // Writes queued one after another (the map pages and the header of a commit, a thousand
+    // pages for a gigabyte written) travel as one job: one hand-over between the threads for
+    // all of them instead of one for each 512-byte page. A job still queued is untouched by
+    // the writer thread, which takes jobs out of the queue before it runs them.
+    if (!queue_.empty() && queue_.back().kind == Job::Kind::WriteAt) {
+      queue_.back().pieces.push_back(std::move(piece));
+      return;
+    }
+    Job job;
+    job.kind = Job::Kind::WriteAt;
+    job.pieces.push_back(std::move(piece));
+    queue_.push_back(std::move(job));
+  }
+  changed_.notify_all();
 }
 
 void OutputFile::queueSetSize(std::uint64_t size) {
@@ -214,7 +228,9 @@ void OutputFile::run(Job& job) const {
       writeBatch(job.batch);
       break;
     case Job::Kind::WriteAt:
-      pwriteAll(job.bytes.data(), job.bytes.size(), job.offset);
+      for (const Piece& piece : job.pieces) {
+        pwriteAll(piece.bytes.data(), piece.bytes.size(), piece.offset);
+      }
       break;
     case Job::Kind::SetSize:
       if (::ftruncate(fd_, static_cast<off_t>(job.offset)) != 0)

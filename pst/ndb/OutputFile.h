@@ -64,12 +64,16 @@ class OutputFile {
   };
 
   // One piece of the threads' work, in file order.
+  struct Piece {
+    std::uint64_t offset = 0;
+    std::vector<std::uint8_t> bytes;
+  };
   struct Job {
     enum class Kind { Append, WriteAt, SetSize, Sync };
     Kind kind = Kind::Append;
-    Batch batch;                      // Append
-    std::vector<std::uint8_t> bytes;  // WriteAt
-    std::uint64_t offset = 0;         // WriteAt: where; SetSize: the size
+    Batch batch;                // Append
+    std::vector<Piece> pieces;  // WriteAt: what goes where
+    std::uint64_t offset = 0;   // SetSize: the size
   };
 
   [[noreturn]] void fail(const char* what, std::uint64_t offset) const;
