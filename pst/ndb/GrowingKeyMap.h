@@ -18,7 +18,7 @@ class GrowingKeyMap {
     if (!entries_.empty() && key <= entries_.back().key) {
       throw std::logic_error("GrowingKeyMap: keys must grow");
     }
-    entries_.push_back({key, value, true});
+    entries_.push_back({key, value, 1});
   }
 
   // The value of `key`; std::out_of_range when it has none.
@@ -33,7 +33,7 @@ class GrowingKeyMap {
   void erase(std::uint64_t key) {
     const auto it = locate(key);
     if (it == entries_.end() || it->key != key || !it->live) return;
-    entries_[static_cast<std::size_t>(it - entries_.begin())].live = false;
+    entries_[static_cast<std::size_t>(it - entries_.begin())].live = 0;
     if (++removed_ * 2 > entries_.size()) {
       std::erase_if(entries_, [](const Entry& e) { return !e.live; });
       removed_ = 0;
@@ -46,7 +46,7 @@ class GrowingKeyMap {
   struct Entry {
     std::uint64_t key;
     std::uint64_t value : 63;
-    bool live : 1;
+    std::uint64_t live : 1;  // one type for both fields: some compilers pack only like types
   };
   static_assert(sizeof(Entry) == 16);
 
