@@ -275,13 +275,9 @@ PropValue PropValue::of(PropType type, std::span<const std::uint8_t> bytes) {
 }
 
 PropValue PropValue::littleEndian(PropType type, std::uint64_t v, std::size_t size) {
-  PropValue value;
-  value.type_ = type;
-  InlinePropBytes small;
-  for (std::size_t i = 0; i < size; ++i) small.data[i] = static_cast<std::uint8_t>(v >> (8 * i));
-  small.size = static_cast<std::uint8_t>(size);
-  value.value_ = small;
-  return value;
+  std::array<std::uint8_t, 8> bytes{};
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(v >> (8 * i));
+  return of(type, std::span(bytes.data(), size));
 }
 
 PropValue PropValue::int16(std::int16_t v) {

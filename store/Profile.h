@@ -22,7 +22,7 @@ struct OpenStore {
   // Folders found by store path. Subfolder names are unique within their parent and folders
   // are never renamed or removed, so a path, once found, names the same folder for as long as
   // the store is open; paths not found are not kept.
-  mutable std::unordered_map<std::string, pst::Nid> foldersByPath;
+  std::unordered_map<std::string, pst::Nid> foldersByPath;
 };
 
 // The store, or StoreError when it has been closed (its session logged off).

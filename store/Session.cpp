@@ -130,16 +130,18 @@ Folder Session::GetFolderFromPath(std::string_view path) const {
   if (!path.starts_with(prefix)) {
     throw StoreError("\"" + std::string(path) + "\" is not a store path");
   }
-  auto names = splitFolderPath(path.substr(prefix.size()));
-  if (names.empty()) throw StoreError("the store path names no store");
-  auto store = Profile::instance().findByDisplayName(names.front());
-  if (!store) throw StoreError("there is no store named \"" + names.front() + "\"");
-  // A run looks up the folder of every message: the walk below reads every subfolder's name
-  // on the way.
+  const std::string_view inStore = path.substr(prefix.size());
+  if (inStore.empty()) throw StoreError("the store path names no store");
+  const std::string storeName(inStore.substr(0, inStore.find(sources::kPathSeparator)));
+  auto store = Profile::instance().findByDisplayName(storeName);
+  if (!store) throw StoreError("there is no store named \"" + storeName + "\"");
+  // A run looks up the folder of every message: a path found before is not split again, nor
+  // walked reading every subfolder's name on the way.
   const std::string key(path);
   if (const auto found = store->foldersByPath.find(key); found != store->foldersByPath.end()) {
     return Folder(store, found->second);
   }
+  const auto names = splitFolderPath(inStore);
   Folder folder = Store(store).IPMRootFolder();
   for (std::size_t i = 1; i < names.size(); ++i) folder = folder.Folders()[names[i]];
   store->foldersByPath.emplace(key, folder.nid());

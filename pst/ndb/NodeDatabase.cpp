@@ -93,7 +93,7 @@ Bid NodeDatabase::Impl::writeXBlock(std::uint8_t level, std::span<const Bid> chi
     if (isInternalBid(child) != (level == 2)) {
       throw PstError("data tree entry of the wrong kind", file.path().string());
     }
-    total += level == 2 ? internalTreeSizes.at(child) : r.cb;
+    total += treeSize(r);
   }
   if (total > 0xFFFFFFFFu) {
     throw PstError("data stream longer than 4 GB", file.path().string());
@@ -105,8 +105,11 @@ Bid NodeDatabase::Impl::writeXBlock(std::uint8_t level, std::span<const Bid> chi
 }
 
 std::uint64_t NodeDatabase::Impl::treeSize(Bid bid) const {
-  const BbtRecord& r = block(bid);
-  return isInternalBid(bid) ? internalTreeSizes.at(bid) : r.cb;
+  return treeSize(block(bid));
+}
+
+std::uint64_t NodeDatabase::Impl::treeSize(const BbtRecord& r) const {
+  return isInternalBid(r.bid) ? internalTreeSizes.at(r.bid) : r.cb;
 }
 
 const BbtRecord& NodeDatabase::Impl::block(Bid bid) const {

@@ -28,6 +28,7 @@ struct NodeDatabase::Impl {
   // Data bytes of the tree rooted at a block: cb for a data block, lcbTotal for an XBLOCK or
   // XXBLOCK, and for a subnode block the sizes of all its subnodes' trees, recursively.
   std::uint64_t treeSize(Bid bid) const;
+  std::uint64_t treeSize(const BbtRecord& record) const;  // the same, the record at hand
   void addRef(Bid bid);
   void release(Bid bid);
   void freeBlock(Bid bid);

@@ -4,8 +4,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "pst/ndb/Ids.h"
@@ -115,31 +117,26 @@ void OutputFile::enqueue(Job job) {
   {
     std::lock_guard lock(mutex_);
     rethrowWriterFailure();
+    // Writes queued one after another (the map pages and the header of a commit, a thousand
+    // pages for a gigabyte written) travel as one job: one hand-over between the threads for
+    // all of them instead of one for each 512-byte page. A job still queued is untouched by
+    // the writer thread, which takes jobs out of the queue before it runs them.
+    if (job.kind == Job::Kind::WriteAt && !queue_.empty() &&
+        queue_.back().kind == Job::Kind::WriteAt) {
+      auto& pieces = queue_.back().pieces;
+      std::move(job.pieces.begin(), job.pieces.end(), std::back_inserter(pieces));
+      return;
+    }
     queue_.push_back(std::move(job));
   }
   changed_.notify_all();
 }
 
 void OutputFile::queueWriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  flush();  // everything appended so far goes first
-  Piece piece{offset, std::vector<std::uint8_t>(bytes.begin(), bytes.end())};
-  {
-    std::lock_guard lock(mutex_);
-    rethrowWriterFailure();
-    // Writes queued one after another (the map pages and the header of a commit, a thousand
-    // pages for a gigabyte written) travel as one job: one hand-over between the threads for
-    // all of them instead of one for each 512-byte page. A job still queued is untouched by
-    // the writer thread, which takes jobs out of the queue before it runs them.
-    if (!queue_.empty() && queue_.back().kind == Job::Kind::WriteAt) {
-      queue_.back().pieces.push_back(std::move(piece));
-      return;
-    }
-    Job job;
-    job.kind = Job::Kind::WriteAt;
-    job.pieces.push_back(std::move(piece));
-    queue_.push_back(std::move(job));
-  }
-  changed_.notify_all();
+  Job job;
+  job.kind = Job::Kind::WriteAt;
+  job.pieces.push_back({offset, std::vector<std::uint8_t>(bytes.begin(), bytes.end())});
+  enqueue(std::move(job));
 }
 
 void OutputFile::queueSetSize(std::uint64_t size) {
