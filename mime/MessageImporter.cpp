@@ -6,68 +6,12 @@
 #include "mime/EmlxReader.h"
 #include "mime/GMimeHandles.h"
 #include "mime/MessageConverter.h"
+#include "mime/MessageParser.h"
 #include "mime/WholeFile.h"
 
 namespace mailferry::mime {
 
 namespace {
-
-constexpr std::size_t kMaxParserWarnings = 20;
-
-struct ParserOptionsFree {
-  void operator()(GMimeParserOptions* options) const { g_mime_parser_options_free(options); }
-};
-using ParserOptionsPtr = std::unique_ptr<GMimeParserOptions, ParserOptionsFree>;
-
-const char* describe(GMimeParserWarning warning) {
-  switch (warning) {
-    case GMIME_WARN_DUPLICATED_HEADER:
-      return "a header field appears twice";
-    case GMIME_WARN_DUPLICATED_PARAMETER:
-      return "a header parameter appears twice";
-    case GMIME_WARN_UNENCODED_8BIT_HEADER:
-      return "unencoded 8-bit header text";
-    case GMIME_WARN_INVALID_CONTENT_TYPE:
-      return "invalid Content-Type, read as application/octet-stream";
-    case GMIME_WARN_INVALID_RFC2047_HEADER_VALUE:
-      return "invalid RFC 2047 encoded header text";
-    case GMIME_WARN_MALFORMED_MULTIPART:
-      return "a multipart without parts";
-    case GMIME_WARN_TRUNCATED_MESSAGE:
-      return "the message is truncated";
-    case GMIME_WARN_MALFORMED_MESSAGE:
-      return "the message is malformed";
-    case GMIME_CRIT_INVALID_HEADER_NAME:
-      return "an invalid header name";
-    case GMIME_CRIT_CONFLICTING_HEADER:
-      return "conflicting header fields";
-    case GMIME_CRIT_CONFLICTING_PARAMETER:
-      return "conflicting header parameters";
-    case GMIME_CRIT_MULTIPART_WITHOUT_BOUNDARY:
-      return "a multipart without boundary";
-    case GMIME_WARN_INVALID_PARAMETER:
-      return "an invalid header parameter";
-    case GMIME_WARN_INVALID_ADDRESS_LIST:
-      return "an invalid address list";
-    case GMIME_CRIT_NESTING_OVERFLOW:
-      return "MIME nesting too deep: the deepest parts were left out";
-    case GMIME_WARN_PART_WITHOUT_CONTENT:
-      return "a part without content";
-    case GMIME_CRIT_PART_WITHOUT_HEADERS_OR_CONTENT:
-      return "a part without headers or content";
-  }
-  return "unreadable MIME structure";
-}
-
-void collectWarning(gint64 offset, GMimeParserWarning code, const gchar* /*item*/, gpointer data) {
-  auto& warnings = *static_cast<std::vector<std::string>*>(data);
-  const std::string text = describe(code);
-  if (warnings.size() >= kMaxParserWarnings) return;
-  for (const auto& seen : warnings) {
-    if (seen.starts_with(text)) return;  // once per kind is enough
-  }
-  warnings.push_back(offset >= 0 ? text + " (at byte " + std::to_string(offset) + ")" : text);
-}
 
 ImportReport importFromStream(GMimeStream* fileStream, pst::MessageSink& sink,
                               const std::filesystem::path& name, const ImportOptions& options) {
@@ -85,29 +29,16 @@ ImportReport importFromStream(GMimeStream* fileStream, pst::MessageSink& sink,
   }
   g_mime_stream_reset(messageStream.get());
 
-  ParserOptionsPtr parserOptions(g_mime_parser_options_new());
-  // Raw 8-bit header text: UTF-8 when it is valid, else windows-1252.
-  const char* fallback[] = {"UTF-8", "windows-1252", nullptr};
-  g_mime_parser_options_set_fallback_charsets(parserOptions.get(), fallback);
-  std::vector<std::string> parserWarnings;
-  g_mime_parser_options_set_warning_callback(parserOptions.get(), collectWarning, &parserWarnings);
-
-  GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(messageStream.get()));
-  // Part contents stay in the file and are read when they are copied: a large attachment is
-  // never held in memory.
-  g_mime_parser_set_persist_stream(parser.get(), TRUE);
-  GObjectPtr<GMimeMessage> message(
-      g_mime_parser_construct_message(parser.get(), parserOptions.get()));
-  if (!message) throw ImportError(name, "not a message: no header fields found");
-  if (g_mime_header_list_get_count(g_mime_object_get_header_list(GMIME_OBJECT(message.get()))) ==
-      0) {
+  ParsedMessage parsed = parseMessage(messageStream.get());
+  GMimeMessage* message = parsed.message.get();
+  if (message == nullptr) throw ImportError(name, "not a message: no header fields found");
+  if (g_mime_header_list_get_count(g_mime_object_get_header_list(GMIME_OBJECT(message))) == 0) {
     throw ImportError(name, "not a message: no header fields found");
   }
 
   MessageConverter converter(options, report);
-  converter.convert(message.get(), sink, 0);
-  // The callback's list lives here; later parses of attached messages reuse nothing of it.
-  report.warnings.insert(report.warnings.end(), parserWarnings.begin(), parserWarnings.end());
+  converter.convert(message, sink, 0);
+  report.warnings.insert(report.warnings.end(), parsed.warnings.begin(), parsed.warnings.end());
   return report;
 }
 
