@@ -1,12 +1,19 @@
 #include "mime/MessageSkeleton.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
+
+#include "pst/CpuFeatures.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define MAILFERRY_SKELETON_SSE2 1
+#endif
+#ifdef MAILFERRY_X86_64_VECTORS
+#include <immintrin.h>
 #endif
 
 namespace mailferry::mime {
@@ -28,50 +35,84 @@ constexpr std::array<bool, 256> kRunBytes = [] {
   return table;
 }();
 
+// Masks of a 64-byte block: the bytes outside the run alphabet, and the LFs.
+struct BlockMasks {
+  std::uint64_t outside;
+  std::uint64_t lineFeeds;
+};
+using ClassifyBlock = BlockMasks (*)(const char* block);
+
 #ifdef MAILFERRY_SKELETON_SSE2
-// 16 bytes at a time: a mask of the bytes outside the run alphabet and one of the LFs.
-inline void classify16(const char* at, unsigned& outside, unsigned& lineFeeds) {
-  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-  const auto inRange = [](__m128i v, char low, char high) {
-    // Signed compares: bytes from 0x80 up are negative and so in no range here.
-    return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(low - 1))),
-                         _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(high + 1)), v));
-  };
-  const __m128i folded = _mm_or_si128(bytes, _mm_set1_epi8(0x20));  // 'A'-'Z' onto 'a'-'z'
-  const __m128i lf = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'));
-  __m128i inside = _mm_or_si128(inRange(folded, 'a', 'z'), inRange(bytes, '0', '9'));
-  inside = _mm_or_si128(inside, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('+')));
-  inside = _mm_or_si128(inside, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('/')));
-  inside = _mm_or_si128(inside, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('=')));
-  inside = _mm_or_si128(inside, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
-  inside = _mm_or_si128(inside, lf);
-  outside = ~static_cast<unsigned>(_mm_movemask_epi8(inside)) & 0xFFFFu;
-  lineFeeds = static_cast<unsigned>(_mm_movemask_epi8(lf));
+BlockMasks classifySse2(const char* block) {
+  BlockMasks masks{0, 0};
+  for (int quarter = 0; quarter < 4; ++quarter) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
+    const auto inRange = [](__m128i v, char low, char high) {
+      // Signed compares: bytes from 0x80 up are negative and so in no range here.
+      return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(low - 1))),
+                           _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(high + 1)), v));
+    };
+    const __m128i folded = _mm_or_si128(bytes, _mm_set1_epi8(0x20));  // 'A'-'Z' onto 'a'-'z'
+    const __m128i lf = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'));
+    __m128i inside = _mm_or_si128(inRange(folded, 'a', 'z'), inRange(bytes, '0', '9'));
+    for (const char c : {'+', '/', '=', '\r'}) inside = _mm_or_si128(inside, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)));
+    inside = _mm_or_si128(inside, lf);
+    const auto shift = static_cast<unsigned>(16 * quarter);
+    masks.outside |= std::uint64_t{~static_cast<unsigned>(_mm_movemask_epi8(inside)) & 0xFFFFu} << shift;
+    masks.lineFeeds |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(lf))} << shift;
+  }
+  return masks;
 }
 #endif
 
+#ifdef MAILFERRY_X86_64_VECTORS
+MAILFERRY_TARGET_VBMI BlockMasks classifyAvx512(const char* block) {
+  const __m512i bytes = _mm512_loadu_si512(block);
+  const auto inRange = [](__m512i v, char low, char high) MAILFERRY_TARGET_VBMI {
+    return _mm512_cmple_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8(low)),
+                                  _mm512_set1_epi8(static_cast<char>(high - low)));
+  };
+  const auto is = [&](char c) MAILFERRY_TARGET_VBMI { return _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(c)); };
+  const __m512i folded = _mm512_or_si512(bytes, _mm512_set1_epi8(0x20));  // 'A'-'Z' onto 'a'-'z'
+  const std::uint64_t lineFeeds = is('\n');
+  const std::uint64_t inside = inRange(folded, 'a', 'z') | inRange(bytes, '0', '9') | is('+') | is('/') |
+                               is('=') | is('\r') | lineFeeds;
+  return {~inside, lineFeeds};
+}
+#endif
+
+ClassifyBlock blockClassifier(RunScanWay way) {
+#ifdef MAILFERRY_X86_64_VECTORS
+  static const bool wide = pst::hasByteVectorPermutes();
+  if (way == RunScanWay::kBest && wide) return classifyAvx512;
+#endif
+#ifdef MAILFERRY_SKELETON_SSE2
+  if (way != RunScanWay::kBytes) return classifySse2;
+#endif
+  (void)way;
+  return nullptr;
+}
+
 }  // namespace
 
-std::size_t base64RunEnd(std::span<const char> text, std::size_t start) {
+std::size_t base64RunEnd(std::span<const char> text, std::size_t start, RunScanWay way) {
   std::size_t lastBreak = start - 1;  // a run starts at a line start
   std::size_t at = start;
-#ifdef MAILFERRY_SKELETON_SSE2
-  while (at + 16 <= text.size()) {
-    unsigned outside = 0;
-    unsigned lineFeeds = 0;
-    classify16(text.data() + at, outside, lineFeeds);
-    if (outside != 0) lineFeeds &= (1u << __builtin_ctz(outside)) - 1;
-    if (lineFeeds != 0) {
-      if (at + static_cast<std::size_t>(__builtin_ctz(lineFeeds)) - lastBreak > kLongestRunLineBreakGap) {
-        return lastBreak + 1;
+  if (const ClassifyBlock classify = blockClassifier(way)) {
+    while (at + 64 <= text.size()) {
+      auto [outside, lineFeeds] = classify(text.data() + at);
+      if (outside != 0) lineFeeds &= (std::uint64_t{1} << std::countr_zero(outside)) - 1;
+      if (lineFeeds != 0) {
+        if (at + static_cast<std::size_t>(std::countr_zero(lineFeeds)) - lastBreak > kLongestRunLineBreakGap) {
+          return lastBreak + 1;
+        }
+        lastBreak = at + 63 - static_cast<std::size_t>(std::countl_zero(lineFeeds));
       }
-      lastBreak = at + 31 - static_cast<std::size_t>(__builtin_clz(lineFeeds));
+      if (outside != 0) return lastBreak + 1;
+      if (at + 64 - lastBreak >= kLongestRunLineBreakGap) break;  // the byte loop finds where
+      at += 64;
     }
-    if (outside != 0) return lastBreak + 1;
-    if (at + 16 - lastBreak >= kLongestRunLineBreakGap) break;  // the byte loop finds where
-    at += 16;
   }
-#endif
   for (; at < text.size(); ++at) {
     const auto c = static_cast<unsigned char>(text[at]);
     if (!kRunBytes[c]) break;

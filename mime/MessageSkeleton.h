@@ -63,10 +63,18 @@ class MessageSkeleton {
   GObjectPtr<GMimeStream> stream_;
 };
 
+// How base64RunEnd looks at the bytes (a choice for tests; every way gives the same answer).
+enum class RunScanWay {
+  kBest,    // the widest vectors the processor has
+  kSse2,    // 16 bytes at a time where SSE2 is the baseline, else byte by byte
+  kBytes,   // byte by byte
+};
+
 // Where the run of base64 lines that starts at `start` (a line start) ends: the offset just after
 // its last line break, or `start` when there is no such line. A run holds only the base64
 // alphabet, "=", CR and LF, and no line break comes more than 1,000 bytes after the one before
 // (RFC 5322 2.1.1: 998 characters and CR LF).
-std::size_t base64RunEnd(std::span<const char> text, std::size_t start);
+std::size_t base64RunEnd(std::span<const char> text, std::size_t start,
+                         RunScanWay way = RunScanWay::kBest);
 
 }  // namespace mailferry::mime

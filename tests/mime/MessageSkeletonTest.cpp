@@ -226,7 +226,10 @@ TEST(MessageSkeletonTest, RunEndsWhereTheModelSays) {
     }
     const std::size_t start = text.empty() ? 0 : random() % 3 % (text.size() + 1);
     if (start > 0 && text[start - 1] != '\n') continue;  // runs start at line starts
-    ASSERT_EQ(base64RunEnd(text, start), runEndModel(text, start)) << "round " << round;
+    for (const RunScanWay way : {RunScanWay::kBest, RunScanWay::kSse2, RunScanWay::kBytes}) {
+      ASSERT_EQ(base64RunEnd(text, start, way), runEndModel(text, start))
+          << "round " << round << ", way " << static_cast<int>(way);
+    }
   }
 }
 
