@@ -2,8 +2,10 @@
 // converting messages), the end steps and the closing message.
 #include "email/EmailRun.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +14,7 @@
 #include "sources/Dialogs.h"
 #include "sources/FsPath.h"
 #include "sources/PathSeparator.h"
+#include "sources/ReadAhead.h"
 #include "sources/SourcePathPieces.h"
 #include "sources/modMain.h"
 #include "store/Folder.h"
@@ -113,7 +116,14 @@ class EmailRun {
   // Phase 4: every listed file as a message in its folder.
   void convertMessages() {
     const int rows = window_.gridRows();
+    std::vector<std::filesystem::path> files;
+    files.reserve(static_cast<std::size_t>(std::max(rows, 0)));
     for (int r = 0; r < rows; ++r) {
+      files.push_back(sources::toFsPath(sources::splitSourcePath(window_.gridText(r, 0)).fullPath));
+    }
+    sources::ReadAhead readAhead(std::move(files));
+    for (int r = 0; r < rows; ++r) {
+      readAhead.reached(static_cast<std::size_t>(r));
       makeCurrent(r);
       window_.yield();
       const auto pieces = sources::splitSourcePath(window_.gridText(r, 0));

@@ -1,0 +1,57 @@
+// Read-ahead over a run's list of source files: while one file is converted, the next few
+// are read into the system's cache in the background, so that a run over files that are not
+// cached yet keeps the disk busy instead of waiting for it file by file.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace mailferry::sources {
+
+class ReadAhead {
+ public:
+  // At most `files` files and about `bytes` bytes are asked for ahead of the current one.
+  struct Window {
+    std::size_t files = 32;
+    std::uint64_t bytes = 64ull << 20;
+  };
+
+  // Starts reading `files[0]` and on. Entries that are no readable file are passed over.
+  explicit ReadAhead(std::vector<std::filesystem::path> files, Window window);
+  explicit ReadAhead(std::vector<std::filesystem::path> files) : ReadAhead(std::move(files), Window{}) {}
+  ~ReadAhead();
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // The run has come to `files[index]`: what lies before it is no longer ahead.
+  void reached(std::size_t index);
+
+  // How many files have been asked for so far (for tests).
+  std::size_t requested() const;
+
+ private:
+  void work();
+  // With the lock held: whether another file may be asked for, and whether enough room has
+  // come free for the waiting worker to start again.
+  bool roomAhead() const;
+  bool refillDue() const;
+
+  const std::vector<std::filesystem::path> files_;
+  const Window window_;
+  std::vector<std::uint64_t> sizes_;  // of each file asked for (0 when it could not be)
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t current_ = 0;  // the file the run is at
+  std::size_t next_ = 0;     // the next file to ask for
+  std::uint64_t bytesAhead_ = 0;
+  bool workerWaiting_ = false;
+  bool stopping_ = false;
+  std::thread worker_;
+};
+
+}  // namespace mailferry::sources
