@@ -4,6 +4,7 @@
 #include "contacts/ContactFile.h"
 #include "contacts/CreateContactItem.h"
 #include "sources/FsPath.h"
+#include "sources/ReadAhead.h"
 #include "sources/SourcePathPieces.h"
 #include "store/OutlookErrorMessage.h"
 #include "store/TargetStore.h"
@@ -48,7 +49,9 @@ ContactsRunResult CmdExtractDBX_Click(sources::ConversionWindow& window) {
   result.tally.pstPath = target->pstPath;
 
   const int rows = window.gridRows();
+  sources::ReadAhead readAhead(sources::listedFiles(window));
   for (int row = 0; row < rows; ++row) {
+    readAhead.reached(static_cast<std::size_t>(row));
     window.setGridRow(row);
     window.setGridCol(0);
     window.yield();

@@ -2,10 +2,8 @@
 // converting messages), the end steps and the closing message.
 #include "email/EmailRun.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <exception>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -116,12 +114,7 @@ class EmailRun {
   // Phase 4: every listed file as a message in its folder.
   void convertMessages() {
     const int rows = window_.gridRows();
-    std::vector<std::filesystem::path> files;
-    files.reserve(static_cast<std::size_t>(std::max(rows, 0)));
-    for (int r = 0; r < rows; ++r) {
-      files.push_back(sources::toFsPath(sources::splitSourcePath(window_.gridText(r, 0)).fullPath));
-    }
-    sources::ReadAhead readAhead(std::move(files));
+    sources::ReadAhead readAhead(sources::listedFiles(window_));
     for (int r = 0; r < rows; ++r) {
       readAhead.reached(static_cast<std::size_t>(r));
       makeCurrent(r);

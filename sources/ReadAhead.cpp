@@ -1,5 +1,9 @@
 #include "sources/ReadAhead.h"
 
+#include "sources/ConversionWindow.h"
+#include "sources/FsPath.h"
+#include "sources/SourcePathPieces.h"
+
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -99,6 +103,14 @@ void ReadAhead::work() {
     bytesAhead_ += size;
     ++next_;
   }
+}
+
+std::vector<std::filesystem::path> listedFiles(const ConversionWindow& window) {
+  const int rows = window.gridRows();
+  std::vector<std::filesystem::path> files;
+  files.reserve(static_cast<std::size_t>(rows > 0 ? rows : 0));
+  for (int r = 0; r < rows; ++r) files.push_back(toFsPath(splitSourcePath(window.gridText(r, 0)).fullPath));
+  return files;
 }
 
 }  // namespace mailferry::sources

@@ -13,6 +13,8 @@
 
 namespace mailferry::sources {
 
+class ConversionWindow;
+
 class ReadAhead {
  public:
   // At most `files` files and about `bytes` bytes are asked for ahead of the current one.
@@ -53,5 +55,8 @@ class ReadAhead {
   bool stopping_ = false;
   std::thread worker_;
 };
+
+// The files a conversion window lists, in row order; an empty path for a row that names none.
+std::vector<std::filesystem::path> listedFiles(const ConversionWindow& window);
 
 }  // namespace mailferry::sources

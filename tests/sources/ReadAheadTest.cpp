@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "sources/FsPath.h"
+#include "tests/sources/MemoryWindow.h"
 #include "tests/sources/TempTree.h"
 
 namespace mailferry::sources {
@@ -94,6 +95,18 @@ TEST_F(ReadAheadTest, OvertakenOrDroppedAtAnyTimeWithoutWaiting) {
   ReadAhead nothing({});
   EXPECT_EQ(nothing.requested(), 0u);
   ReadAhead dropped(files(5));  // destroyed while its worker may still be busy
+}
+
+TEST(ListedFilesTest, OnePathPerRowAndEmptyForARowWithout) {
+  testing::MemoryWindow window(WindowKind::Email);
+  window.setGridRows(3);
+  window.setGridText(0, 0, "/data/mail/a.eml");
+  window.setGridText(2, 0, "/data/mail/sub/b.eml");
+  const std::vector<std::filesystem::path> files = listedFiles(window);
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[0], toFsPath("/data/mail/a.eml"));
+  EXPECT_TRUE(files[1].empty());
+  EXPECT_EQ(files[2], toFsPath("/data/mail/sub/b.eml"));
 }
 
 }  // namespace
