@@ -140,7 +140,8 @@ void NodeDatabase::Impl::release(Bid bid) {
 void NodeDatabase::Impl::freeBlock(Bid bid) {
   const BbtRecord r = block(bid);
   std::vector<Bid> children;
-  if (isInternalBid(bid)) children = internalBlockReferences(file.readAt(r.ib, r.cb));
+  // An internal block's entries are not encoded: they read the same before and after sealing.
+  if (isInternalBid(bid)) children = internalBlockReferences(file.readAppended(r.ib, r.cb));
   bbt.erase(bid);
   internalTreeSizes.erase(bid);
   space.freeLater(r.ib, blockDiskSize(r.cb));

@@ -181,6 +181,7 @@ void OutputFile::writerLoop() {
     }
     runUnlocked(job, writing_, lock);
     if (job.kind == Job::Kind::Append) {
+      if (!writerFailure_) appendsWrittenTo_ = job.batch.start + job.batch.size;
       --queuedBatches_;
       spares_.push_back(std::move(job.batch));
     }
@@ -250,8 +251,19 @@ void OutputFile::writeBatch(Batch& batch) const {
 #endif
 }
 
-std::vector<std::uint8_t> OutputFile::readAt(std::uint64_t offset, std::size_t size) {
-  drain();
+std::vector<std::uint8_t> OutputFile::readAppended(std::uint64_t offset, std::size_t size) {
+  if (offset >= current_.start && offset + size <= appendEnd()) {
+    const std::uint8_t* from = current_.bytes.get() + (offset - current_.start);
+    return std::vector<std::uint8_t>(from, from + size);
+  }
+  // Appends only move forward, so the batch that holds these bytes is written once the writer
+  // has written up to their end; what comes after them need not be waited for.
+  if (offset + size > current_.start) flush();
+  {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return appendsWrittenTo_ >= offset + size || writerFailure_; });
+    rethrowWriterFailure();
+  }
   std::vector<std::uint8_t> out(size);
   std::size_t done = 0;
   while (done < size) {

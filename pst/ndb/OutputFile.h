@@ -42,8 +42,10 @@ class OutputFile {
                                         bool sealLater = false);
   std::uint64_t appendEnd() const { return current_.start + current_.size; }
 
-  // Bytes as they are in the file, once everything handed over before is done.
-  std::vector<std::uint8_t> readAt(std::uint64_t offset, std::size_t size);
+  // Bytes appended earlier: straight from the buffer being filled while they are still in it
+  // (as appended: an area sealed later is not sealed yet), else as they are in the file, once
+  // the batch that holds them is written. A read never waits for later appends or for a sync.
+  std::vector<std::uint8_t> readAppended(std::uint64_t offset, std::size_t size);
 
   // A write at a fixed place (maps, header), a new file size and a sync, done by the threads
   // in order after everything handed over before them while the caller goes on; a failure is
@@ -99,6 +101,7 @@ class OutputFile {
   std::deque<Job> queue_;      // handed over, not yet done
   std::deque<Job> syncQueue_;  // WriteAt and Sync jobs whose earlier appends are written
   std::size_t queuedBatches_ = 0;
+  std::uint64_t appendsWrittenTo_ = 0;  // every append before this offset is in the file
   std::vector<Batch> spares_;  // written, ready for reuse
   bool writing_ = false;
   bool syncing_ = false;
