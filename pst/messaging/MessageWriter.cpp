@@ -76,6 +76,7 @@ void MessageWriter::set(PropTag tag, PropValue value) {
 }
 
 void MessageWriter::remove(PropId id) {
+  markPending();
   props_.remove(id);
 }
 
@@ -143,6 +144,9 @@ Nid MessageWriter::save() {
   if (owner_ != nullptr)
     throw PstError("an embedded message is saved with its attachment, not on its own");
   if (openAttachments_ > 0) throw PstError("an attachment of the message is still open");
+  // Nothing changed since the last save: the file holds the item as it is. (A caller that sets
+  // one property with a save and then saves, as the runs do, would otherwise write it twice.)
+  if (nid_ != 0 && !pending_) return nid_;
   markPending();
   const Written written = writeNodes();
   NodeDatabase& db = store_.db();

@@ -240,16 +240,30 @@ TEST_F(Messages, AnAbandonedMessageLeavesNothing) {
 TEST_F(Messages, SavingAgainKeepsOneRowAndFollowsTheReadFlag) {
   auto m = store_->addMessage(folder_);
   m->set(tags::kMessageFlags, PropValue::int32(0));
+  m->set(tags::kSubject, PropValue::utf8("kept for now"));
+  m->set(tags::kBody, PropValue::utf8(std::string(20000, 'b')));  // in a subnode of its own
   const Nid first = m->save();
   EXPECT_EQ(store_->folderInfo(folder_).unreadCount, 1);
   m->set(tags::kMessageFlags, PropValue::int32(tags::kMsgFlagRead));
   EXPECT_EQ(m->save(), first);
   EXPECT_EQ(store_->folderInfo(folder_).contentCount, 1);
   EXPECT_EQ(store_->folderInfo(folder_).unreadCount, 0);
+
+  // Saved again with nothing changed: the item is not written again.
+  const std::uint64_t saves = store_->itemsSaved();
+  EXPECT_EQ(m->save(), first);
+  EXPECT_EQ(store_->itemsSaved(), saves);
+  // A removal is a change like any other.
+  m->remove(tagId(tags::kSubject));
+  EXPECT_EQ(m->save(), first);
+  EXPECT_EQ(store_->itemsSaved(), saves + 1);
+
   m.reset();
   StoreProbe s = reopen();
   EXPECT_EQ(s.table(folder_ + 0xC).rows().size(), 1u);
   EXPECT_EQ(s.int32(first, tags::kMessageFlags), tags::kMsgFlagRead);
+  EXPECT_EQ(s.text(first, tags::kSubject), "");
+  EXPECT_EQ(s.text(first, tags::kBody), std::string(20000, 'b'));
 }
 
 TEST_F(Messages, OpenAttachmentsAndPendingItemsBlockSaveAndCommit) {
