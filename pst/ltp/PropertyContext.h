@@ -2,7 +2,6 @@
 // (property id, type, value or HNID), values of any size in the heap or in subnodes.
 #pragma once
 
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -14,10 +13,13 @@ namespace mailferry::pst {
 
 class PropertyContextWriter {
  public:
+  using Property = std::pair<PropId, std::pair<PropType, PropValue>>;
+  using Properties = std::vector<Property>;  // in id order, each id once
+
   void set(PropTag tag, PropValue value);  // replaces a property with the same id
   void remove(PropId id);
   const PropValue* find(PropId id) const;
-  const std::map<PropId, std::pair<PropType, PropValue>>& properties() const { return props_; }
+  const Properties& properties() const { return props_; }
 
   // Writes the heap and the subnodes for values too big for it. extraSubnodes (recipient and
   // attachment tables, attachments, embedded messages) join the node's subnode tree.
@@ -35,7 +37,12 @@ class PropertyContextWriter {
   NodeRefs writeNode(NodeDatabase& db, const std::vector<SubnodeEntry>& extraSubnodes,
                      std::optional<PropId> sizeProp, std::uint64_t* size) const;
 
-  std::map<PropId, std::pair<PropType, PropValue>> props_;
+  // One sorted array: an item has a few dozen properties, and a tree node for each cost an
+  // allocation apiece.
+  static constexpr std::size_t kTypicalCount = 32;
+  Properties::const_iterator lowerBound(PropId id) const;
+
+  Properties props_;
 };
 
 // One property read back: the value bytes, loaded whatever their placement.

@@ -10,17 +10,30 @@ namespace mailferry::pst {
 
 using namespace ltp;
 
+PropertyContextWriter::Properties::const_iterator PropertyContextWriter::lowerBound(PropId id) const {
+  return std::lower_bound(props_.begin(), props_.end(), id,
+                          [](const Property& p, PropId wanted) { return p.first < wanted; });
+}
+
 void PropertyContextWriter::set(PropTag tag, PropValue value) {
-  props_.insert_or_assign(tagId(tag), std::make_pair(tagType(tag), std::move(value)));
+  const PropId id = tagId(tag);
+  if (props_.empty()) props_.reserve(kTypicalCount);
+  const auto at = props_.begin() + (lowerBound(id) - props_.cbegin());
+  if (at != props_.end() && at->first == id) {
+    at->second = {tagType(tag), std::move(value)};
+  } else {
+    props_.emplace(at, id, std::make_pair(tagType(tag), std::move(value)));
+  }
 }
 
 void PropertyContextWriter::remove(PropId id) {
-  props_.erase(id);
+  const auto at = lowerBound(id);
+  if (at != props_.end() && at->first == id) props_.erase(at);
 }
 
 const PropValue* PropertyContextWriter::find(PropId id) const {
-  const auto it = props_.find(id);
-  return it == props_.end() ? nullptr : &it->second.second;
+  const auto at = lowerBound(id);
+  return at != props_.end() && at->first == id ? &at->second.second : nullptr;
 }
 
 namespace {
