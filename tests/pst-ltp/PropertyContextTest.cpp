@@ -55,6 +55,25 @@ void expectSame(const PropertyContextWriter& written, const PropertyContextReade
   }
 }
 
+TEST(PropertyContext, SetReplacesRemoveDropsAndPropertiesStayInIdOrder) {
+  PropertyContextWriter pc;
+  for (const PropId id : {0x3001, 0x0037, 0x1000, 0x0E07, 0x0037, 0x8005}) {
+    pc.set(makeTag(id, PropType::Int32), PropValue::int32(id));
+  }
+  pc.set(makeTag(0x1000, PropType::Unicode), PropValue::utf8("text now"));  // another type
+  pc.remove(0x0E07);
+  pc.remove(0x4242);  // absent: nothing happens
+  std::vector<PropId> ids;
+  for (const auto& [id, typed] : pc.properties()) ids.push_back(id);
+  EXPECT_EQ(ids, (std::vector<PropId>{0x0037, 0x1000, 0x3001, 0x8005}));
+  ASSERT_NE(pc.find(0x1000), nullptr);
+  EXPECT_EQ(pc.properties()[1].second.first, PropType::Unicode);
+  EXPECT_EQ(*pc.find(0x1000), PropValue::utf8("text now"));
+  EXPECT_EQ(pc.find(0x0E07), nullptr);
+  EXPECT_EQ(pc.find(0x0001), nullptr);
+  EXPECT_EQ(pc.find(0xFFFF), nullptr);
+}
+
 TEST(PropertyContext, EveryTypeRoundTrips) {
   PropertyContextWriter pc;
   const Guid guid = guidFromString("{00062004-0000-0000-C000-000000000046}");
