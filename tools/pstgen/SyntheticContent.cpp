@@ -2,6 +2,7 @@
 #include "tools/pstgen/SyntheticContent.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <string_view>
 
 namespace mailferry::pstgen {
@@ -53,6 +54,17 @@ std::string words(std::uint32_t seed, std::size_t bytes) {
   const std::size_t start = pool.lineStarts[(seed * 2654435761u) % usable];
   return pool.text.substr(start, bytes);
 }
+
+// Bodies are put together in one string of the right size: joining them with + made a
+// body-sized copy at each step.
+std::string joined(std::initializer_list<std::string_view> pieces) {
+  std::size_t size = 0;
+  for (const std::string_view piece : pieces) size += piece.size();
+  std::string out;
+  out.reserve(size);
+  for (const std::string_view piece : pieces) out += piece;
+  return out;
+}
 }  // namespace
 
 std::string folderName(std::uint32_t index) {
@@ -65,12 +77,12 @@ std::string messageSubject(std::uint32_t index) {
 }
 
 std::string plainBody(std::uint32_t index, std::uint32_t kb) {
-  return "Message " + std::to_string(index) + "\r\n" + words(index, kb * 1024);
+  return joined({"Message ", std::to_string(index), "\r\n", words(index, kb * 1024)});
 }
 
 std::string htmlBody(std::uint32_t index, std::uint32_t kb) {
-  return "<html><body><p>Message " + std::to_string(index) + "</p><p>" + words(index, kb * 1024) +
-         "</p></body></html>";
+  return joined({"<html><body><p>Message ", std::to_string(index), "</p><p>", words(index, kb * 1024),
+                 "</p></body></html>"});
 }
 
 std::vector<SyntheticRecipient> messageRecipients(std::uint32_t index) {
