@@ -1,5 +1,6 @@
 #include "mime/MessageParser.h"
 
+#include <algorithm>
 #include <optional>
 #include <span>
 
@@ -95,7 +96,8 @@ std::optional<std::span<const char>> bytesOf(GMimeStream* stream) {
   const GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream));
   if (array == nullptr) return std::nullopt;
   const gint64 start = stream->position;
-  const gint64 end = stream->bound_end >= 0 ? std::min<gint64>(stream->bound_end, array->len) : array->len;
+  const gint64 end =
+      stream->bound_end >= 0 ? std::min<gint64>(stream->bound_end, array->len) : array->len;
   if (start < 0 || end < start) return std::nullopt;
   return std::span<const char>(reinterpret_cast<const char*>(array->data) + start,
                                static_cast<std::size_t>(end - start));
@@ -111,7 +113,8 @@ std::optional<ParsedMessage> parseSkeleton(GMimeStream* stream) {
   warnings.skeletonBase = stream->position;
   ParsedMessage parsed;
   parsed.message = construct(skeleton->stream(), warnings);
-  if (!parsed.message || !skeleton->pointAtMessage(parsed.message.get(), stream, stream->position)) {
+  if (!parsed.message ||
+      !skeleton->pointAtMessage(parsed.message.get(), stream, stream->position)) {
     return std::nullopt;
   }
   parsed.warnings = std::move(warnings.texts);

@@ -55,10 +55,12 @@ BlockMasks classifySse2(const char* block) {
     const __m128i folded = _mm_or_si128(bytes, _mm_set1_epi8(0x20));  // 'A'-'Z' onto 'a'-'z'
     const __m128i lf = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'));
     __m128i inside = _mm_or_si128(inRange(folded, 'a', 'z'), inRange(bytes, '0', '9'));
-    for (const char c : {'+', '/', '=', '\r'}) inside = _mm_or_si128(inside, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)));
+    for (const char c : {'+', '/', '=', '\r'})
+      inside = _mm_or_si128(inside, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)));
     inside = _mm_or_si128(inside, lf);
     const auto shift = static_cast<unsigned>(16 * quarter);
-    masks.outside |= std::uint64_t{~static_cast<unsigned>(_mm_movemask_epi8(inside)) & 0xFFFFu} << shift;
+    masks.outside |= std::uint64_t{~static_cast<unsigned>(_mm_movemask_epi8(inside)) & 0xFFFFu}
+                     << shift;
     masks.lineFeeds |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(lf))} << shift;
   }
   return masks;
@@ -72,11 +74,13 @@ MAILFERRY_TARGET_VBMI BlockMasks classifyAvx512(const char* block) {
     return _mm512_cmple_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8(low)),
                                   _mm512_set1_epi8(static_cast<char>(high - low)));
   };
-  const auto is = [&](char c) MAILFERRY_TARGET_VBMI { return _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(c)); };
+  const auto is = [&](char c) MAILFERRY_TARGET_VBMI {
+    return _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(c));
+  };
   const __m512i folded = _mm512_or_si512(bytes, _mm512_set1_epi8(0x20));  // 'A'-'Z' onto 'a'-'z'
   const std::uint64_t lineFeeds = is('\n');
-  const std::uint64_t inside = inRange(folded, 'a', 'z') | inRange(bytes, '0', '9') | is('+') | is('/') |
-                               is('=') | is('\r') | lineFeeds;
+  const std::uint64_t inside = inRange(folded, 'a', 'z') | inRange(bytes, '0', '9') | is('+') |
+                               is('/') | is('=') | is('\r') | lineFeeds;
   return {~inside, lineFeeds};
 }
 #endif
@@ -103,7 +107,8 @@ std::size_t base64RunEnd(std::span<const char> text, std::size_t start, RunScanW
       auto [outside, lineFeeds] = classify(text.data() + at);
       if (outside != 0) lineFeeds &= (std::uint64_t{1} << std::countr_zero(outside)) - 1;
       if (lineFeeds != 0) {
-        if (at + static_cast<std::size_t>(std::countr_zero(lineFeeds)) - lastBreak > kLongestRunLineBreakGap) {
+        if (at + static_cast<std::size_t>(std::countr_zero(lineFeeds)) - lastBreak >
+            kLongestRunLineBreakGap) {
           return lastBreak + 1;
         }
         lastBreak = at + 63 - static_cast<std::size_t>(std::countl_zero(lineFeeds));
@@ -141,7 +146,8 @@ std::optional<MessageSkeleton> MessageSkeleton::of(std::span<const char> message
         lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - message.data()) + 1
                       : message.size();
     if (lineEnd - pos > kLongestOtherLine) return std::nullopt;
-    const bool blank = lf != nullptr && (lineEnd - pos == 1 || (lineEnd - pos == 2 && message[pos] == '\r'));
+    const bool blank =
+        lf != nullptr && (lineEnd - pos == 1 || (lineEnd - pos == 2 && message[pos] == '\r'));
     pos = lineEnd;
     if (!blank) continue;
     const std::size_t runEnd = base64RunEnd(message, pos);
@@ -154,7 +160,8 @@ std::optional<MessageSkeleton> MessageSkeleton::of(std::span<const char> message
 
   std::size_t leftOutBytes = 0;
   for (const Run& run : runs) leftOutBytes += run.end - run.start;
-  GByteArray* bytes = g_byte_array_sized_new(static_cast<guint>(message.size() - leftOutBytes + 8 * runs.size()));
+  GByteArray* bytes =
+      g_byte_array_sized_new(static_cast<guint>(message.size() - leftOutBytes + 8 * runs.size()));
   std::vector<LeftOut> leftOut;
   leftOut.reserve(runs.size());
   std::size_t copied = 0;
@@ -163,7 +170,8 @@ std::optional<MessageSkeleton> MessageSkeleton::of(std::span<const char> message
                         static_cast<guint>(run.start - copied));
     // The marker keeps the run's line break, and four characters so the content is never empty.
     const bool crlf = run.end - run.start >= 2 && message[run.end - 2] == '\r';
-    const std::string_view marker = crlf ? std::string_view("AAAA\r\n") : std::string_view("AAAA\n");
+    const std::string_view marker =
+        crlf ? std::string_view("AAAA\r\n") : std::string_view("AAAA\n");
     leftOut.push_back({static_cast<gint64>(bytes->len), static_cast<gint64>(marker.size()),
                        static_cast<gint64>(run.start), static_cast<gint64>(run.end - run.start)});
     g_byte_array_append(bytes, reinterpret_cast<const guint8*>(marker.data()),
@@ -193,7 +201,8 @@ gint64 MessageSkeleton::messageEnd(gint64 skeletonEnd) const {
   for (const LeftOut& run : leftOut_) {
     const gint64 markerEnd = run.skeletonStart + run.markerLength;
     if (skeletonEnd <= run.skeletonStart) break;
-    if (skeletonEnd < markerEnd) return run.messageStart + run.messageLength - (markerEnd - skeletonEnd);
+    if (skeletonEnd < markerEnd)
+      return run.messageStart + run.messageLength - (markerEnd - skeletonEnd);
     shift += run.messageLength - run.markerLength;
   }
   return skeletonEnd + shift;
@@ -256,10 +265,11 @@ class MessageSkeleton::Repointing {
       if (start > run.skeletonStart || end < markerEnd - 2) return false;
       ++covered_[i];
     }
-    GObjectPtr<GMimeStream> moved(g_mime_stream_substream(
-        original_, originalStart_ + skeleton_.messageOffset(start), originalStart_ + skeleton_.messageEnd(end)));
-    GObjectPtr<GMimeDataWrapper> wrapper(
-        g_mime_data_wrapper_new_with_stream(moved.get(), g_mime_data_wrapper_get_encoding(content)));
+    GObjectPtr<GMimeStream> moved(
+        g_mime_stream_substream(original_, originalStart_ + skeleton_.messageOffset(start),
+                                originalStart_ + skeleton_.messageEnd(end)));
+    GObjectPtr<GMimeDataWrapper> wrapper(g_mime_data_wrapper_new_with_stream(
+        moved.get(), g_mime_data_wrapper_get_encoding(content)));
     g_mime_part_set_content(part, wrapper.get());
     return true;
   }
@@ -273,7 +283,8 @@ class MessageSkeleton::Repointing {
 bool MessageSkeleton::pointAtMessage(GMimeMessage* parsed, GMimeStream* original,
                                      gint64 originalStart) const {
   Repointing repointing(*this, original, originalStart);
-  return repointing.walk(g_mime_message_get_mime_part(parsed)) && repointing.everyMarkerCoveredOnce();
+  return repointing.walk(g_mime_message_get_mime_part(parsed)) &&
+         repointing.everyMarkerCoveredOnce();
 }
 
 }  // namespace mailferry::mime

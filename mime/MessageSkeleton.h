@@ -65,9 +65,9 @@ class MessageSkeleton {
 
 // How base64RunEnd looks at the bytes (a choice for tests; every way gives the same answer).
 enum class RunScanWay {
-  kBest,    // the widest vectors the processor has
-  kSse2,    // 16 bytes at a time where SSE2 is the baseline, else byte by byte
-  kBytes,   // byte by byte
+  kBest,   // the widest vectors the processor has
+  kSse2,   // 16 bytes at a time where SSE2 is the baseline, else byte by byte
+  kBytes,  // byte by byte
 };
 
 // Where the run of base64 lines that starts at `start` (a line start) ends: the offset just after

@@ -109,7 +109,8 @@ std::vector<std::filesystem::path> listedFiles(const ConversionWindow& window) {
   const int rows = window.gridRows();
   std::vector<std::filesystem::path> files;
   files.reserve(static_cast<std::size_t>(rows > 0 ? rows : 0));
-  for (int r = 0; r < rows; ++r) files.push_back(toFsPath(splitSourcePath(window.gridText(r, 0)).fullPath));
+  for (int r = 0; r < rows; ++r)
+    files.push_back(toFsPath(splitSourcePath(window.gridText(r, 0)).fullPath));
   return files;
 }
 

@@ -25,7 +25,8 @@ class ReadAhead {
 
   // Starts reading `files[0]` and on. Entries that are no readable file are passed over.
   explicit ReadAhead(std::vector<std::filesystem::path> files, Window window);
-  explicit ReadAhead(std::vector<std::filesystem::path> files) : ReadAhead(std::move(files), Window{}) {}
+  explicit ReadAhead(std::vector<std::filesystem::path> files)
+      : ReadAhead(std::move(files), Window{}) {}
   ~ReadAhead();
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;

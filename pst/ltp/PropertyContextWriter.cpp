@@ -10,7 +10,8 @@ namespace mailferry::pst {
 
 using namespace ltp;
 
-PropertyContextWriter::Properties::const_iterator PropertyContextWriter::lowerBound(PropId id) const {
+PropertyContextWriter::Properties::const_iterator PropertyContextWriter::lowerBound(
+    PropId id) const {
   return std::lower_bound(props_.begin(), props_.end(), id,
                           [](const Property& p, PropId wanted) { return p.first < wanted; });
 }

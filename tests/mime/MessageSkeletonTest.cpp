@@ -39,8 +39,8 @@ bool parsesAlike(const std::string& text, const std::string& prefix = "") {
   const std::string all = prefix + text;
   const auto streamOf = [&] {
     GObjectPtr<GMimeStream> whole(g_mime_stream_mem_new_with_buffer(all.data(), all.size()));
-    GObjectPtr<GMimeStream> message(
-        g_mime_stream_substream(whole.get(), static_cast<gint64>(prefix.size()), static_cast<gint64>(all.size())));
+    GObjectPtr<GMimeStream> message(g_mime_stream_substream(
+        whole.get(), static_cast<gint64>(prefix.size()), static_cast<gint64>(all.size())));
     return message;
   };
   auto forWhole = streamOf();
@@ -94,8 +94,11 @@ TEST(MessageSkeletonTest, AttachedMessagesAndNestedMultipartsAreWalked) {
       "Subject: fwd\nContent-Type: multipart/mixed; boundary=\"OUT\"\n\n--OUT\n"
       "Content-Type: multipart/alternative; boundary=\"ALT\"\n\n--ALT\nContent-Type: text/plain\n\n"
       "plain\n--ALT\nContent-Type: text/html\n\n<p>html</p>\n--ALT--\n\n--OUT\n"
-      "Content-Type: message/rfc822\n\n" + inner + "\n--OUT\n"
-      "Content-Type: message/rfc822\nContent-Transfer-Encoding: base64\n\n" + base64Lines(60) +
+      "Content-Type: message/rfc822\n\n" +
+      inner +
+      "\n--OUT\n"
+      "Content-Type: message/rfc822\nContent-Transfer-Encoding: base64\n\n" +
+      base64Lines(60) +
       "--OUT\nContent-Type: application/zip\nContent-Transfer-Encoding: base64\n\n" +
       base64Lines(90) + "--OUT--\n";
   EXPECT_TRUE(parsesAlike(outer));
@@ -110,7 +113,8 @@ TEST(MessageSkeletonTest, RunsOutsideLeafContentFallBackToTheWholeParse) {
   // A line too long for the parser to see whole, after a run.
   EXPECT_FALSE(parsesAlike(mixed("\n", base64Lines(60)) + std::string(3000, 'x') + "\n"));
   // Truncated: no end boundary, and a multipart without boundary.
-  EXPECT_TRUE(parsesAlike(head + "--B\nContent-Type: image/png\nContent-Transfer-Encoding: base64\n\n" +
+  EXPECT_TRUE(parsesAlike(head +
+                          "--B\nContent-Type: image/png\nContent-Transfer-Encoding: base64\n\n" +
                           base64Lines(60)));
   EXPECT_FALSE(parsesAlike("Subject: s\nContent-Type: multipart/mixed\n\n" + base64Lines(60)));
   // An attached message that starts with base64 lines where its header fields should be: the
@@ -145,11 +149,21 @@ class RandomMessage {
     const unsigned pieces = random_() % 4;
     for (unsigned i = 0; i < pieces; ++i) {
       switch (random_() % 5) {
-        case 0: text += "some words here" + eol_; break;
-        case 1: text += eol_; break;
-        case 2: text += base64Lines(random_() % 60, 1 + random_() % 80, eol_, random_()); break;
-        case 3: text += "-- " + eol_ + "signature" + eol_; break;
-        default: text += base64Lines(30 + random_() % 30, 76, eol_, random_()); break;
+        case 0:
+          text += "some words here" + eol_;
+          break;
+        case 1:
+          text += eol_;
+          break;
+        case 2:
+          text += base64Lines(random_() % 60, 1 + random_() % 80, eol_, random_());
+          break;
+        case 3:
+          text += "-- " + eol_ + "signature" + eol_;
+          break;
+        default:
+          text += base64Lines(30 + random_() % 30, 76, eol_, random_());
+          break;
       }
     }
     return text;
@@ -158,17 +172,21 @@ class RandomMessage {
   std::string entity(int depth) {
     const unsigned kind = depth > 3 ? 0 : random_() % 4;
     if (kind == 1) {  // multipart
-      const std::string boundary = "b" + std::to_string(depth) + "x" + std::to_string(random_() % 3);
-      std::string text = "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"" + eol_ + eol_;
+      const std::string boundary =
+          "b" + std::to_string(depth) + "x" + std::to_string(random_() % 3);
+      std::string text =
+          "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"" + eol_ + eol_;
       if (chance(4)) text += body();
       const unsigned parts = 1 + random_() % 3;
-      for (unsigned i = 0; i < parts; ++i) text += "--" + boundary + eol_ + entity(depth + 1) + eol_;
+      for (unsigned i = 0; i < parts; ++i)
+        text += "--" + boundary + eol_ + entity(depth + 1) + eol_;
       if (!chance(8)) text += "--" + boundary + "--" + eol_;
       if (chance(4)) text += body();
       return text;
     }
     if (kind == 2) {  // attached message
-      return "Content-Type: message/rfc822" + eol_ + eol_ + "Subject: inner" + eol_ + entity(depth + 1);
+      return "Content-Type: message/rfc822" + eol_ + eol_ + "Subject: inner" + eol_ +
+             entity(depth + 1);
     }
     std::string text = "Content-Type: application/octet-stream" + eol_ +
                        "Content-Transfer-Encoding: base64" + eol_;
@@ -196,8 +214,8 @@ std::size_t runEndModel(const std::string& text, std::size_t start) {
   std::size_t lineStart = start;
   for (std::size_t at = start; at < text.size(); ++at) {
     const char c = text[at];
-    const bool alphabet = std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '+' || c == '/' ||
-                          c == '=' || c == '\r' || c == '\n';
+    const bool alphabet = std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '+' ||
+                          c == '/' || c == '=' || c == '\r' || c == '\n';
     if (!alphabet) break;
     if (c == '\n') {
       if (at - lineStart > 999) break;  // 998 characters and CR

@@ -48,7 +48,8 @@ TEST(OutputFileTest, AppendedBytesReadBackBeforeAndAfterTheirBatchIsWritten) {
   // The last bytes appended, in the buffer again, and a read across the buffer's start.
   const std::uint64_t end = file.appendEnd();
   EXPECT_EQ(file.readAppended(end - 16, 16), std::vector<std::uint8_t>(16, 0x5A));
-  EXPECT_EQ(file.readAppended(end - (3u << 20), 2u << 20), std::vector<std::uint8_t>(2u << 20, 0x5A));
+  EXPECT_EQ(file.readAppended(end - (3u << 20), 2u << 20),
+            std::vector<std::uint8_t>(2u << 20, 0x5A));
   file.drain();
 }
 

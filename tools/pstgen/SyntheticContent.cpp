@@ -81,8 +81,8 @@ std::string plainBody(std::uint32_t index, std::uint32_t kb) {
 }
 
 std::string htmlBody(std::uint32_t index, std::uint32_t kb) {
-  return joined({"<html><body><p>Message ", std::to_string(index), "</p><p>", words(index, kb * 1024),
-                 "</p></body></html>"});
+  return joined({"<html><body><p>Message ", std::to_string(index), "</p><p>",
+                 words(index, kb * 1024), "</p></body></html>"});
 }
 
 std::vector<SyntheticRecipient> messageRecipients(std::uint32_t index) {

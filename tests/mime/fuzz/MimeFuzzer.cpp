@@ -19,7 +19,8 @@ namespace {
 
 std::string written(const mailferry::mime::ParsedMessage& parsed) {
   if (!parsed.message) return "(none)";
-  return mailferry::mime::takeString(g_mime_object_to_string(GMIME_OBJECT(parsed.message.get()), nullptr));
+  return mailferry::mime::takeString(
+      g_mime_object_to_string(GMIME_OBJECT(parsed.message.get()), nullptr));
 }
 
 void parseBothWays(const std::uint8_t* data, std::size_t size) {
