@@ -16,9 +16,9 @@ namespace {
 
 // Asks the system to bring the file into its cache without waiting for the reads; returns
 // its size, or 0 when it is no regular file that can be opened.
-std::uint64_t askToRead(const std::filesystem::path& path) {
+std::uint64_t askToRead(const PackedPathList::Char* path) {
 #if defined(__linux__)
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return 0;
   struct stat about {};
   std::uint64_t size = 0;
@@ -36,7 +36,7 @@ std::uint64_t askToRead(const std::filesystem::path& path) {
 
 }  // namespace
 
-ReadAhead::ReadAhead(std::vector<std::filesystem::path> files, Window window)
+ReadAhead::ReadAhead(PackedPathList files, Window window)
     : files_(std::move(files)), window_(window), sizes_(files_.size(), 0) {
 #if defined(__linux__)
   if (!files_.empty()) worker_ = std::thread([this] { work(); });
@@ -96,7 +96,7 @@ void ReadAhead::work() {
     if (stopping_) return;
     const std::size_t index = next_;
     lock.unlock();
-    const std::uint64_t size = askToRead(files_[index]);
+    const std::uint64_t size = askToRead(files_.at(index));
     lock.lock();
     if (index != next_) continue;  // the run went past it meanwhile
     sizes_[index] = size;
@@ -105,12 +105,11 @@ void ReadAhead::work() {
   }
 }
 
-std::vector<std::filesystem::path> listedFiles(const ConversionWindow& window) {
+PackedPathList listedFiles(const ConversionWindow& window) {
+  PackedPathList files;
   const int rows = window.gridRows();
-  std::vector<std::filesystem::path> files;
-  files.reserve(static_cast<std::size_t>(rows > 0 ? rows : 0));
   for (int r = 0; r < rows; ++r)
-    files.push_back(toFsPath(splitSourcePath(window.gridText(r, 0)).fullPath));
+    files.add(toFsPath(splitSourcePath(window.gridText(r, 0)).fullPath));
   return files;
 }
 

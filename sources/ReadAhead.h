@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "sources/PackedPathList.h"
+
 namespace mailferry::sources {
 
 class ConversionWindow;
@@ -23,15 +25,14 @@ class ReadAhead {
     std::uint64_t bytes = 64ull << 20;
   };
 
-  // Starts reading `files[0]` and on. Entries that are no readable file are passed over.
-  explicit ReadAhead(std::vector<std::filesystem::path> files, Window window);
-  explicit ReadAhead(std::vector<std::filesystem::path> files)
-      : ReadAhead(std::move(files), Window{}) {}
+  // Starts reading the first file and on. Entries that are no readable file are passed over.
+  ReadAhead(PackedPathList files, Window window);
+  explicit ReadAhead(PackedPathList files) : ReadAhead(std::move(files), Window{}) {}
   ~ReadAhead();
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  // The run has come to `files[index]`: what lies before it is no longer ahead.
+  // The run has come to the file at `index`: what lies before it is no longer ahead.
   void reached(std::size_t index);
 
   // How many files have been asked for so far (for tests).
@@ -44,7 +45,7 @@ class ReadAhead {
   bool roomAhead() const;
   bool refillDue() const;
 
-  const std::vector<std::filesystem::path> files_;
+  const PackedPathList files_;
   const Window window_;
   std::vector<std::uint64_t> sizes_;  // of each file asked for (0 when it could not be)
   mutable std::mutex mutex_;
@@ -58,6 +59,6 @@ class ReadAhead {
 };
 
 // The files a conversion window lists, in row order; an empty path for a row that names none.
-std::vector<std::filesystem::path> listedFiles(const ConversionWindow& window);
+PackedPathList listedFiles(const ConversionWindow& window);
 
 }  // namespace mailferry::sources

@@ -1,7 +1,7 @@
 // The read-ahead over a run's files: how far ahead it asks for files (by count and by bytes),
 // that it follows the run and gets out of its way when overtaken, and that entries which are no
-// readable file neither stop it nor hold up its end. What it does to the cache is measured by
-// the conversion benchmark, not here.
+// readable file neither stop it nor hold up its end, and the packed list of paths it keeps. What
+// it does to the cache is measured by the conversion benchmark, not here.
 #include "sources/ReadAhead.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +38,13 @@ class ReadAheadTest : public ::testing::Test {
 #endif
   }
 
-  std::vector<std::filesystem::path> files(int count, std::size_t bytes = 1) {
+  static PackedPathList packed(const std::vector<std::filesystem::path>& paths) {
+    PackedPathList list;
+    for (const auto& path : paths) list.add(path);
+    return list;
+  }
+
+  std::vector<std::filesystem::path> paths(int count, std::size_t bytes = 1) {
     std::vector<std::filesystem::path> list;
     for (int i = 0; i < count; ++i) {
       const std::string name = "m" + std::to_string(i) + ".eml";
@@ -46,6 +52,9 @@ class ReadAheadTest : public ::testing::Test {
       list.push_back(toFsPath(tree.path(name)));
     }
     return list;
+  }
+  PackedPathList files(int count, std::size_t bytes = 1) {
+    return packed(paths(count, bytes));
   }
 
   TempTree tree;
@@ -70,18 +79,18 @@ TEST_F(ReadAheadTest, StopsAtTheByteWindowButAlwaysAsksForTheCurrentFile) {
 
   // One file larger than the whole window is still asked for when the run comes to it.
   tree.file("big.eml", std::string(5000, 'x'));
-  ReadAhead big({toFsPath(tree.path("big.eml")), toFsPath(tree.path("big.eml"))},
+  ReadAhead big(packed({toFsPath(tree.path("big.eml")), toFsPath(tree.path("big.eml"))}),
                 ReadAhead::Window{100, 2500});
   EXPECT_EQ(settledRequests(big, 1), 1u);
 }
 
 TEST_F(ReadAheadTest, EntriesThatAreNoFileArePassedOver) {
   tree.folder("sub");
-  std::vector<std::filesystem::path> list = files(2);
+  std::vector<std::filesystem::path> list = paths(2);
   list.insert(list.begin() + 1, toFsPath(tree.path("missing.eml")));
   list.insert(list.begin() + 1, toFsPath(tree.path("sub")));
   list.insert(list.begin(), std::filesystem::path());
-  ReadAhead readAhead(list, ReadAhead::Window{8, 1ull << 30});
+  ReadAhead readAhead(packed(list), ReadAhead::Window{8, 1ull << 30});
   EXPECT_EQ(settledRequests(readAhead, list.size()), list.size());
 }
 
@@ -102,11 +111,11 @@ TEST(ListedFilesTest, OnePathPerRowAndEmptyForARowWithout) {
   window.setGridRows(3);
   window.setGridText(0, 0, "/data/mail/a.eml");
   window.setGridText(2, 0, "/data/mail/sub/b.eml");
-  const std::vector<std::filesystem::path> files = listedFiles(window);
+  const PackedPathList files = listedFiles(window);
   ASSERT_EQ(files.size(), 3u);
-  EXPECT_EQ(files[0], toFsPath("/data/mail/a.eml"));
-  EXPECT_TRUE(files[1].empty());
-  EXPECT_EQ(files[2], toFsPath("/data/mail/sub/b.eml"));
+  EXPECT_EQ(std::filesystem::path(files.at(0)), toFsPath("/data/mail/a.eml"));
+  EXPECT_EQ(std::filesystem::path(files.at(1)), std::filesystem::path());
+  EXPECT_EQ(std::filesystem::path(files.at(2)), toFsPath("/data/mail/sub/b.eml"));
 }
 
 }  // namespace
