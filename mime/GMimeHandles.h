@@ -3,7 +3,10 @@
 
 #include <gmime/gmime.h>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 
 namespace mailferry::mime {
@@ -36,6 +39,20 @@ inline std::string takeString(char* text) {
 
 inline std::string orEmpty(const char* text) {
   return text != nullptr ? std::string(text) : std::string();
+}
+
+// What is left of a memory stream (a message read whole, or a piece GMime cut from one), from
+// its position to its end, in place; nothing for any other kind of stream.
+inline std::optional<std::span<const std::uint8_t>> memoryStreamBytes(GMimeStream* stream) {
+  if (!GMIME_IS_STREAM_MEM(stream)) return std::nullopt;
+  const GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream));
+  if (array == nullptr) return std::nullopt;
+  const gint64 start = stream->position;
+  const gint64 end = stream->bound_end >= 0 && stream->bound_end < static_cast<gint64>(array->len)
+                         ? stream->bound_end
+                         : static_cast<gint64>(array->len);
+  if (start < 0 || end < start) return std::nullopt;
+  return std::span<const std::uint8_t>(array->data + start, static_cast<std::size_t>(end - start));
 }
 
 // GMime keeps process-wide tables (charsets, object types); they are set up on first use and

@@ -1,6 +1,5 @@
 #include "mime/MessageParser.h"
 
-#include <algorithm>
 #include <optional>
 #include <span>
 
@@ -90,23 +89,11 @@ GObjectPtr<GMimeMessage> construct(GMimeStream* stream, WarningList& warnings) {
   return GObjectPtr<GMimeMessage>(g_mime_parser_construct_message(parser.get(), options.get()));
 }
 
-// The message bytes of a memory stream, from its position to its end.
-std::optional<std::span<const char>> bytesOf(GMimeStream* stream) {
-  if (!GMIME_IS_STREAM_MEM(stream)) return std::nullopt;
-  const GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream));
-  if (array == nullptr) return std::nullopt;
-  const gint64 start = stream->position;
-  const gint64 end =
-      stream->bound_end >= 0 ? std::min<gint64>(stream->bound_end, array->len) : array->len;
-  if (start < 0 || end < start) return std::nullopt;
-  return std::span<const char>(reinterpret_cast<const char*>(array->data) + start,
-                               static_cast<std::size_t>(end - start));
-}
-
 std::optional<ParsedMessage> parseSkeleton(GMimeStream* stream) {
-  const auto bytes = bytesOf(stream);
+  const auto bytes = memoryStreamBytes(stream);
   if (!bytes) return std::nullopt;
-  auto skeleton = MessageSkeleton::of(*bytes);
+  auto skeleton =
+      MessageSkeleton::of({reinterpret_cast<const char*>(bytes->data()), bytes->size()});
   if (!skeleton) return std::nullopt;
   WarningList warnings;
   warnings.skeleton = &*skeleton;

@@ -184,28 +184,24 @@ std::optional<MessageSkeleton> MessageSkeleton::of(std::span<const char> message
   return MessageSkeleton(std::move(leftOut), std::move(stream));
 }
 
-gint64 MessageSkeleton::messageOffset(gint64 skeletonOffset) const {
-  if (skeletonOffset < 0) return skeletonOffset;
+gint64 MessageSkeleton::toMessage(gint64 skeletonOffset, bool isEnd) const {
   gint64 shift = 0;
   for (const LeftOut& run : leftOut_) {
-    if (skeletonOffset < run.skeletonStart + run.markerLength) {
-      return skeletonOffset <= run.skeletonStart ? skeletonOffset + shift : run.messageStart;
+    const gint64 markerEnd = run.skeletonStart + run.markerLength;
+    if (skeletonOffset <= run.skeletonStart) break;
+    if (skeletonOffset < markerEnd) {
+      // Inside a marker: an end counts back from its run's end (the parser drops a marker's
+      // line break exactly where it would drop the run's); anything else is the run's start.
+      return isEnd ? run.messageStart + run.messageLength - (markerEnd - skeletonOffset)
+                   : run.messageStart;
     }
     shift += run.messageLength - run.markerLength;
   }
   return skeletonOffset + shift;
 }
 
-gint64 MessageSkeleton::messageEnd(gint64 skeletonEnd) const {
-  gint64 shift = 0;
-  for (const LeftOut& run : leftOut_) {
-    const gint64 markerEnd = run.skeletonStart + run.markerLength;
-    if (skeletonEnd <= run.skeletonStart) break;
-    if (skeletonEnd < markerEnd)
-      return run.messageStart + run.messageLength - (markerEnd - skeletonEnd);
-    shift += run.messageLength - run.markerLength;
-  }
-  return skeletonEnd + shift;
+gint64 MessageSkeleton::messageOffset(gint64 skeletonOffset) const {
+  return skeletonOffset < 0 ? skeletonOffset : toMessage(skeletonOffset, false);
 }
 
 // One walk over the parsed tree, counting the markers each leaf's content covers.
@@ -267,7 +263,7 @@ class MessageSkeleton::Repointing {
     }
     GObjectPtr<GMimeStream> moved(
         g_mime_stream_substream(original_, originalStart_ + skeleton_.messageOffset(start),
-                                originalStart_ + skeleton_.messageEnd(end)));
+                                originalStart_ + skeleton_.toMessage(end, true)));
     GObjectPtr<GMimeDataWrapper> wrapper(g_mime_data_wrapper_new_with_stream(
         moved.get(), g_mime_data_wrapper_get_encoding(content)));
     g_mime_part_set_content(part, wrapper.get());

@@ -55,9 +55,8 @@ class MessageSkeleton {
   MessageSkeleton(std::vector<LeftOut> leftOut, GObjectPtr<GMimeStream> stream)
       : leftOut_(std::move(leftOut)), stream_(std::move(stream)) {}
 
-  // The message offset for a content end: an end inside a marker counts back from its run's end
-  // (the parser drops a marker's line break exactly where it would drop the run's).
-  gint64 messageEnd(gint64 skeletonEnd) const;
+  // The message offset of a skeleton offset, or of the end of a range that ends there.
+  gint64 toMessage(gint64 skeletonOffset, bool isEnd) const;
 
   std::vector<LeftOut> leftOut_;
   GObjectPtr<GMimeStream> stream_;

@@ -17,18 +17,11 @@ using Chunk = std::span<const std::uint8_t>;
 // Calls `use` with consecutive pieces of what is left of `stream`. A memory stream (a message
 // read whole, and the parts GMime cuts from it) is handed over in place, without a copy.
 void forEachChunk(GMimeStream* stream, const std::function<void(Chunk)>& use) {
-  if (GMIME_IS_STREAM_MEM(stream)) {
-    GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream));
-    const gint64 start = g_mime_stream_tell(stream);
-    const gint64 length = g_mime_stream_length(stream);
-    if (array != nullptr && start >= 0 && length >= 0 &&
-        static_cast<std::uint64_t>(start) + static_cast<std::uint64_t>(length) <= array->len) {
-      const Chunk all(array->data + start, static_cast<std::size_t>(length));
-      for (std::size_t at = 0; at < all.size(); at += kContentChunkBytes)
-        use(all.subspan(at, std::min(kContentChunkBytes, all.size() - at)));
-      g_mime_stream_seek(stream, 0, GMIME_STREAM_SEEK_END);
-      return;
-    }
+  if (const auto all = memoryStreamBytes(stream)) {
+    for (std::size_t at = 0; at < all->size(); at += kContentChunkBytes)
+      use(all->subspan(at, std::min(kContentChunkBytes, all->size() - at)));
+    g_mime_stream_seek(stream, 0, GMIME_STREAM_SEEK_END);
+    return;
   }
   std::vector<std::uint8_t> buffer(kContentChunkBytes);
   while (true) {
