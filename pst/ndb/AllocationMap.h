@@ -33,6 +33,7 @@ class AllocationMap {
   const Bitmap& bitmap(std::uint64_t interval) const { return bitmaps_[interval]; }
   bool isDirty(std::uint64_t interval) const { return dirty_[interval]; }
   void markClean();
+  void markClean(std::uint64_t interval) { dirty_[interval] = false; }
   bool isAllocated(std::uint64_t offset) const;
 
   // Statistics computed from the bitmaps, kept per interval until its bitmap changes (a commit

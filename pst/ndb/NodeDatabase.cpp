@@ -55,7 +55,9 @@ void sealBlock(std::span<std::uint8_t> area, CryptMethod crypt) {
 }  // namespace
 
 NodeDatabase::Impl::Impl(const std::filesystem::path& path, CryptMethod cryptMethod)
-    : file(path, [cryptMethod](std::span<std::uint8_t> area) { sealBlock(area, cryptMethod); }),
+    : file(
+          path, [cryptMethod](std::span<std::uint8_t> area) { sealBlock(area, cryptMethod); },
+          OutputFile::SyncedPages::Released),
       crypt(cryptMethod),
       rgnid(initialNidCounters()) {
   unique = std::random_device{}();
@@ -70,7 +72,7 @@ Bid NodeDatabase::Impl::appendBlock(std::span<const std::uint8_t> data, bool int
   const Bid bid = internal ? (nextBid | kBidInternal) : nextBid;
   nextBid += kBidStep;
   const std::uint64_t diskSize = blockDiskSize(data.size());
-  const std::uint64_t ib = space.allocate(diskSize, kBlockAlign);
+  const std::uint64_t ib = allocate(diskSize, kBlockAlign);
   auto out = file.appendInPlace(ib, diskSize, true);
   std::copy(data.begin(), data.end(), out.begin());
   std::fill(out.begin() + static_cast<std::ptrdiff_t>(data.size()), out.end(), 0);
@@ -148,10 +150,34 @@ void NodeDatabase::Impl::freeBlock(Bid bid) {
   for (Bid child : children) release(child);
 }
 
+std::uint64_t NodeDatabase::Impl::allocate(std::uint64_t size, std::uint64_t align) {
+  const std::uint64_t ib = space.allocate(size, align);
+  if (intervalOf(space.cursor()) > intervalsMapped) writeLeftIntervalMaps();
+  return ib;
+}
+
+// An interval the cursor has left is fully allocated for good (freed space is never handed
+// out again in a session), so its map pages can go out now, usually into the write buffer
+// that still holds the interval's start. Left to the next commit, they would patch pages the
+// disk had already written, and the system writes such a page again together with its
+// neighbours (up to 2 MB each): the whole file twice over. The maps go out ahead of the
+// header that references the interval's blocks; a crash before that header leaves space
+// marked allocated that nothing uses, never the reverse.
+void NodeDatabase::Impl::writeLeftIntervalMaps() {
+  const std::uint64_t left = intervalOf(space.cursor());
+  for (std::uint64_t k = intervalsMapped; k < left; ++k) {
+    file.patchAppended(amapOffset(k), mapPage(PageType::AMap, amapOffset(k), space.bitmap(k)));
+    if (hasPMap(k)) file.patchAppended(pmapOffset(k), fullMapPage(PageType::PMap, pmapOffset(k)));
+    if (hasFPMap(k)) file.patchAppended(fmapOffset(k), fullMapPage(PageType::FPMap, fmapOffset(k)));
+    space.markClean(k);
+  }
+  intervalsMapped = left;
+}
+
 void NodeDatabase::Impl::writeTrees(PageRef& nbtRoot, PageRef& bbtRoot) {
   auto sinkFor = [this](PageType type) {
     return [this, type](Page& page, std::uint8_t) {
-      const std::uint64_t ib = space.allocate(kPageSize, kPageSize);
+      const std::uint64_t ib = allocate(kPageSize, kPageSize);
       const std::uint64_t bid = nextPageBid;
       nextPageBid += 2;
       sealPage(page, type, ib, bid);
@@ -170,7 +196,7 @@ void NodeDatabase::Impl::writeMaps() {
   for (std::uint64_t k = 0; k < intervals; ++k) {
     if (space.isDirty(k))
       file.queueWriteAt(amapOffset(k), mapPage(PageType::AMap, amapOffset(k), space.bitmap(k)));
-    if (k < intervalsCommitted) continue;
+    if (k < intervalsMapped) continue;
     if (hasPMap(k)) file.queueWriteAt(pmapOffset(k), fullMapPage(PageType::PMap, pmapOffset(k)));
     if (hasFPMap(k)) file.queueWriteAt(fmapOffset(k), fullMapPage(PageType::FPMap, fmapOffset(k)));
   }
@@ -178,7 +204,7 @@ void NodeDatabase::Impl::writeMaps() {
   // first 128 being in the header; 0 for AMaps the file does not have yet.
   for (std::uint64_t f = kFMapFirst; f < intervals; f += kFMapEvery) {
     const std::uint64_t end = std::min(f + kFMapEvery, intervals);
-    bool changed = f >= intervalsCommitted;
+    bool changed = end > intervalsCommitted;  // new intervals since the last commit
     for (std::uint64_t k = f; k < end && !changed; ++k) changed = space.isDirty(k);
     if (!changed) continue;
     std::array<std::uint8_t, kPageDataSize> runs{};
@@ -189,7 +215,7 @@ void NodeDatabase::Impl::writeMaps() {
     file.queueWriteAt(fmapOffset(f), mapPage(PageType::FMap, fmapOffset(f), runs));
   }
   space.markClean();
-  intervalsCommitted = intervals;
+  intervalsCommitted = intervalsMapped = intervals;
 }
 
 void NodeDatabase::Impl::writeHeader(const PageRef& nbtRoot, const PageRef& bbtRoot) {

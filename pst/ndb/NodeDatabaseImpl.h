@@ -33,6 +33,9 @@ struct NodeDatabase::Impl {
   void release(Bid bid);
   void freeBlock(Bid bid);
 
+  // Space at the append cursor; the map pages of the intervals it leaves behind go out.
+  std::uint64_t allocate(std::uint64_t size, std::uint64_t align);
+  void writeLeftIntervalMaps();
   void writeTrees(PageRef& nbtRoot, PageRef& bbtRoot);
   void writeMaps();
   void writeHeader(const PageRef& nbtRoot, const PageRef& bbtRoot);
@@ -52,7 +55,8 @@ struct NodeDatabase::Impl {
   std::uint32_t unique = 0;
   std::vector<Bid> unreferenced;  // written since the last commit, maybe never referenced
   std::uint64_t cursorAtCommit = 0;
-  std::uint64_t intervalsCommitted = 0;  // intervals whose PMap/FPMap are on disk
+  std::uint64_t intervalsCommitted = 0;  // intervals the last commit's header covers
+  std::uint64_t intervalsMapped = 0;     // intervals whose PMap/FPMap are written
   bool failed = false;
 };
 

@@ -22,8 +22,8 @@ constexpr std::size_t kBufferCapacity = 4 << 20;
 constexpr std::size_t kMaxQueued = 2;
 }  // namespace
 
-OutputFile::OutputFile(const std::filesystem::path& path, Sealer sealer)
-    : path_(path), sealer_(std::move(sealer)) {
+OutputFile::OutputFile(const std::filesystem::path& path, Sealer sealer, SyncedPages syncedPages)
+    : path_(path), sealer_(std::move(sealer)), syncedPages_(syncedPages) {
   fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd_ < 0) {
     const int err = errno;
@@ -112,8 +112,8 @@ void OutputFile::flush() {
   changed_.notify_all();
 }
 
-void OutputFile::enqueue(Job job) {
-  flush();  // everything appended so far goes first
+void OutputFile::enqueue(Job job, bool flushFirst) {
+  if (flushFirst) flush();
   {
     std::lock_guard lock(mutex_);
     rethrowWriterFailure();
@@ -130,6 +130,21 @@ void OutputFile::enqueue(Job job) {
     queue_.push_back(std::move(job));
   }
   changed_.notify_all();
+}
+
+void OutputFile::patchAppended(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  if (offset + bytes.size() > appendEnd()) {
+    throw PstError("patch past the appended bytes", path_.string(),
+                   static_cast<std::int64_t>(offset));
+  }
+  if (offset >= current_.start) {
+    std::memcpy(current_.bytes.get() + (offset - current_.start), bytes.data(), bytes.size());
+    return;
+  }
+  Job job;
+  job.kind = Job::Kind::WriteAt;
+  job.pieces.push_back({offset, std::vector<std::uint8_t>(bytes.begin(), bytes.end())});
+  enqueue(std::move(job), offset + bytes.size() > current_.start);
 }
 
 void OutputFile::queueWriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
@@ -149,6 +164,7 @@ void OutputFile::queueSetSize(std::uint64_t size) {
 void OutputFile::queueSync() {
   Job job;
   job.kind = Job::Kind::Sync;
+  job.offset = appendEnd();
   enqueue(std::move(job));
 }
 
@@ -220,7 +236,7 @@ void OutputFile::runUnlocked(Job& job, bool& busy, std::unique_lock<std::mutex>&
   if (failure && !writerFailure_) writerFailure_ = failure;
 }
 
-void OutputFile::run(Job& job) const {
+void OutputFile::run(Job& job) {
   switch (job.kind) {
     case Job::Kind::Append:
       writeBatch(job.batch);
@@ -236,6 +252,7 @@ void OutputFile::run(Job& job) const {
       break;
     case Job::Kind::Sync:
       if (::fsync(fd_) != 0) fail("cannot sync the file", 0);
+      releaseSynced(job.offset);
       break;
   }
 }
@@ -243,11 +260,31 @@ void OutputFile::run(Job& job) const {
 void OutputFile::writeBatch(Batch& batch) const {
   for (const auto& [at, size] : batch.seals) sealer_({batch.bytes.get() + at, size});
   pwriteAll(batch.bytes.get(), batch.size, batch.start);
+  // No writeback is started here. A commit still patches pages appended since the one before
+  // (the map pages of the interval being filled, an FMap) and pages in older intervals where
+  // blocks were freed, and a page patched after its writeback is written again together with
+  // the pages the system keeps with it (up to 2 MB of a large file). Left to the commit's
+  // sync, the disk writes about 2% more than the file holds; started here, about 9% more.
+}
+
+// A file of many gigabytes, once on disk, would otherwise fill the file cache and push out
+// what the rest of the system had there (the very mail being converted, for one). Its pages
+// are clean after the sync, so releasing them only drops them. What is read or patched later
+// comes from the disk: the header and the few map pages a commit rewrites in older intervals
+// (one 4 KB read each), and the rare internal block read back. The whole range is released at
+// once: the system keeps large files in multi-page units and drops only the units that lie
+// wholly inside a range, so a range with holes for the pages patched later dropped almost
+// nothing.
+void OutputFile::releaseSynced(std::uint64_t end) {
 #ifdef __linux__
-  // Start writing these pages back now, without waiting: the disk then works while the next
-  // buffers are filled, and the sync at the next commit finds little left to do.
-  ::sync_file_range(fd_, static_cast<off_t>(batch.start), static_cast<off_t>(batch.size),
-                    SYNC_FILE_RANGE_WRITE);
+  if (syncedPages_ != SyncedPages::Released || end <= releasedTo_) return;
+  ::posix_fadvise(fd_, static_cast<off_t>(releasedTo_), static_cast<off_t>(end - releasedTo_),
+                  POSIX_FADV_DONTNEED);
+  // The unit holding `end` may reach past it and is then dropped by the next release, which
+  // starts at the last boundary of the largest unit (2 MB) at or before `end`.
+  releasedTo_ = end & ~std::uint64_t{(2 << 20) - 1};
+#else
+  (void)end;
 #endif
 }
 

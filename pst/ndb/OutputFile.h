@@ -25,8 +25,13 @@ class OutputFile {
   // `sealLater` (for a block: its encoding and CRC). It may read and change that area only.
   using Sealer = std::function<void(std::span<std::uint8_t> area)>;
 
+  // What happens to the file's pages in the system's file cache once a sync has put them on
+  // disk: kept there, or released (see releaseSynced).
+  enum class SyncedPages { Kept, Released };
+
   // Fails with PstError when the path exists: a file is never overwritten.
-  explicit OutputFile(const std::filesystem::path& path, Sealer sealer = {});
+  explicit OutputFile(const std::filesystem::path& path, Sealer sealer = {},
+                      SyncedPages syncedPages = SyncedPages::Kept);
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -46,6 +51,11 @@ class OutputFile {
   // (as appended: an area sealed later is not sealed yet), else as they are in the file, once
   // the batch that holds them is written. A read never waits for later appends or for a sync.
   std::vector<std::uint8_t> readAppended(std::uint64_t offset, std::size_t size);
+
+  // Bytes written over an area appended earlier: in place while that area is still in the
+  // buffer being filled, else like queueWriteAt but queued behind the appends handed over so
+  // far only, leaving the buffer being filled to go on growing.
+  void patchAppended(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
   // A write at a fixed place (maps, header), a new file size and a sync, done by the threads
   // in order after everything handed over before them while the caller goes on; a failure is
@@ -75,24 +85,29 @@ class OutputFile {
     Kind kind = Kind::Append;
     Batch batch;                // Append
     std::vector<Piece> pieces;  // WriteAt: what goes where
-    std::uint64_t offset = 0;   // SetSize: the size
+    std::uint64_t offset = 0;   // SetSize: the size; Sync: the end of the appends before it
   };
 
   [[noreturn]] void fail(const char* what, std::uint64_t offset) const;
   // Hands the pending appends to the writer thread.
   void flush();
-  void enqueue(Job job);
-  void run(Job& job) const;
+  // Hands a job to the threads behind everything appended so far, or, without `flushFirst`,
+  // behind the appends already handed over.
+  void enqueue(Job job, bool flushFirst = true);
+  void run(Job& job);
   // Runs `job` with the lock released and `busy` set, and records its failure.
   void runUnlocked(Job& job, bool& busy, std::unique_lock<std::mutex>& lock);
   void pwriteAll(const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) const;
   void writerLoop();
   void syncerLoop();
   void writeBatch(Batch& batch) const;
+  void releaseSynced(std::uint64_t end);
   void rethrowWriterFailure();
 
   std::filesystem::path path_;
   Sealer sealer_;
+  SyncedPages syncedPages_;
+  std::uint64_t releasedTo_ = 0;  // the syncer's: pages before this were released
   int fd_ = -1;
   Batch current_;
 
@@ -102,7 +117,7 @@ class OutputFile {
   std::deque<Job> syncQueue_;  // WriteAt and Sync jobs whose earlier appends are written
   std::size_t queuedBatches_ = 0;
   std::uint64_t appendsWrittenTo_ = 0;  // every append before this offset is in the file
-  std::vector<Batch> spares_;  // written, ready for reuse
+  std::vector<Batch> spares_;           // written, ready for reuse
   bool writing_ = false;
   bool syncing_ = false;
   bool stopping_ = false;

@@ -1,6 +1,6 @@
 // Commits: deep B-trees over many nodes and blocks, copy-on-write page updates, a previous
-// commit left intact on disk, truncated files, a failed write, and the FMap of a file past
-// 31 MB.
+// commit left intact on disk, truncated files, a failed write, the FMap of a file past 31 MB,
+// and a file written to the disk about once through background commits.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -9,6 +9,9 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
 
 #include "pst/ndb/Format.h"
 #include "pst/ndb/Header.h"
@@ -247,6 +250,49 @@ TEST(Commit, FMapPastThirtyOneMegabytes) {
   testing::checkNdbLayout(path);
   auto reader = NdbReader::open(path);
   EXPECT_TRUE(reader->nodes().empty());
+}
+
+// Bytes this process has had written to a disk so far, or nothing where the system does not
+// say.
+std::optional<std::uint64_t> diskBytesWritten() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::uint64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "write_bytes:") return value;
+  }
+  return std::nullopt;
+}
+
+TEST(Commit, BackgroundCommitsHaveTheDiskWriteEachByteAboutOnce) {
+  testing::NdbTempDir dir;
+  const auto path = dir / "once.pst";
+  const auto before = diskBytesWritten();
+  if (!before) GTEST_SKIP() << "the system does not count bytes written to disk";
+  {
+    auto db = NodeDatabase::create(path);
+    // 48 MB in nodes of 64 KB, committed in the background every 4 MB while appends go on,
+    // as a conversion run does; every tenth node later replaced, which frees blocks in
+    // intervals written long before.
+    std::vector<Nid> nids;
+    for (std::uint32_t i = 0; i < 768; ++i) {
+      auto writer = db->streamData();
+      for (std::uint32_t j = 0; j < 8; ++j) writer.append(testing::patternBytes(8000, i * 8 + j));
+      nids.push_back(db->allocateNid(NidType::NormalMessage));
+      db->putNode(nids.back(), {writer.finish(), 0}, 0x122);
+      if (i >= 100 && i % 10 == 0) {
+        db->putNode(nids[i - 100], {db->writeBlock(testing::patternBytes(100, i)), 0}, 0x122);
+      }
+      if (db->bytesSinceCommit() >= (4u << 20)) db->commitInBackground();
+    }
+    db->commit();
+  }
+  const std::uint64_t written = *diskBytesWritten() - *before;
+  const std::uint64_t size = std::filesystem::file_size(path);
+  // A map page patched after the disk wrote its interval costs a second write of it and of
+  // its neighbours (the system keeps up to 2 MB of a file together): the whole file twice.
+  EXPECT_LE(written, size + size / 5) << written << " bytes written for a file of " << size;
+  testing::checkNdbLayout(path);
 }
 
 }  // namespace

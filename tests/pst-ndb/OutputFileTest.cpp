@@ -1,9 +1,17 @@
 // Reading back what was appended: from the buffer being filled while the bytes are still in it
 // (before their sealing), from the file once their batch is written (after it), and without
-// waiting on work queued after them.
+// waiting on work queued after them. Patching appended bytes in the buffer and behind it. The
+// file's pages leaving the system's file cache once synced, when asked to.
 #include "pst/ndb/OutputFile.h"
 
+#include "pst/ndb/Ids.h"
+
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <fcntl.h>
 
 #include <numeric>
 
@@ -51,6 +59,83 @@ TEST(OutputFileTest, AppendedBytesReadBackBeforeAndAfterTheirBatchIsWritten) {
   EXPECT_EQ(file.readAppended(end - (3u << 20), 2u << 20),
             std::vector<std::uint8_t>(2u << 20, 0x5A));
   file.drain();
+}
+
+TEST(OutputFileTest, PatchesLandInTheBufferBehindItAndAcrossItsStart) {
+  testing::NdbTempDir dir;
+  const auto path = dir / "patched.bin";
+  const std::vector<std::uint8_t> filler(1 << 20, 0x11);
+  const auto patch = counting(512, 3);
+  // The write buffers hold 4 MB: the appends fill those at 0 and 4 MB, which go to the
+  // writer, and the one at 8 MB, which is still being filled.
+  const std::uint64_t early = 4096;                   // handed over
+  const std::uint64_t straddling = (8u << 20) - 256;  // across the start of the current one
+  const std::uint64_t late = (12u << 20) - 8192;      // in the current one
+  {
+    OutputFile file(path);
+    for (std::uint64_t at = 0; at < (12u << 20); at += filler.size()) file.append(at, filler);
+    file.patchAppended(early, patch);
+    file.patchAppended(straddling, patch);
+    file.patchAppended(late, patch);
+    EXPECT_THROW(file.patchAppended(file.appendEnd() - 100, patch), PstError);
+    file.append((12u << 20) + 1000, counting(16, 9));  // appends go on after the patches
+    file.drain();
+  }
+  const auto bytes = testing::readWholeFile(path);
+  ASSERT_EQ(bytes.size(), (12u << 20) + 1000 + 16);
+  auto at = [&](std::uint64_t offset) {
+    return std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                                     bytes.begin() + static_cast<std::ptrdiff_t>(offset + 512));
+  };
+  for (std::uint64_t offset : {early, straddling, late}) EXPECT_EQ(at(offset), patch) << offset;
+  EXPECT_EQ(bytes[early - 1], 0x11);
+  EXPECT_EQ(bytes[early + 512], 0x11);
+  EXPECT_EQ(bytes[(12u << 20) + 999], 0);  // the gap before the last append
+}
+
+// Pages of `path` in the system's file cache, in 4 KB units.
+std::size_t cachedPages(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const std::size_t size = std::filesystem::file_size(path);
+  void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+  ::close(fd);
+  const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  std::vector<unsigned char> resident((size + page - 1) / page);
+  ::mincore(map, size, resident.data());
+  ::munmap(map, size);
+  return static_cast<std::size_t>(std::count_if(resident.begin(), resident.end(),
+                                                [](unsigned char r) { return r & 1; })) *
+         (page / 4096);
+}
+
+TEST(OutputFileTest, SyncedPagesLeaveTheFileCacheWhenAskedTo) {
+  testing::NdbTempDir dir;
+  struct statfs fs {};
+  constexpr long kTmpfsMagic = 0x01021994;
+  if (::statfs(dir.path().c_str(), &fs) == 0 && fs.f_type == kTmpfsMagic) {
+    GTEST_SKIP() << "a file in memory has no disk to leave its pages on";
+  }
+  const std::vector<std::uint8_t> filler(1 << 20, 0x22);
+  constexpr std::size_t kPages = (16u << 20) / 4096;
+  for (auto way : {OutputFile::SyncedPages::Kept, OutputFile::SyncedPages::Released}) {
+    const bool released = way == OutputFile::SyncedPages::Released;
+    const auto path = dir / (released ? "released.bin" : "kept.bin");
+    OutputFile file(path, {}, way);
+    for (std::uint64_t at = 0; at < (16u << 20); at += filler.size()) file.append(at, filler);
+    file.queueSync();
+    file.drain();
+    if (released) {
+      EXPECT_LE(cachedPages(path), kPages / 8);
+      // Written over once released, a page still reads back right.
+      file.queueWriteAt(100, counting(8, 1));
+      file.drain();
+      EXPECT_EQ(file.readAppended(96, 16),
+                (std::vector<std::uint8_t>{0x22, 0x22, 0x22, 0x22, 1, 2, 3, 4, 5, 6, 7, 8, 0x22,
+                                           0x22, 0x22, 0x22}));
+    } else {
+      EXPECT_GE(cachedPages(path), kPages * 7 / 8);
+    }
+  }
 }
 
 }  // namespace
