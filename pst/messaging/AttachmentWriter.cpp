@@ -34,16 +34,18 @@ void AttachmentWriter::appendData(std::span<const std::uint8_t> bytes) {
   if (closed_) throw PstError("the attachment is closed");
   message_.markPending();
   hasData_ = true;
-  if (stream_) {
-    stream_->append(bytes);
+  if (!stream_ && pending_.size() + bytes.size() <= kMaxHeapItem) {
+    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
     return;
   }
-  pending_.insert(pending_.end(), bytes.begin(), bytes.end());
-  if (pending_.size() > kMaxHeapItem) {
+  // Too large for the heap: the data goes to a stream of blocks, the caller's bytes straight
+  // from its buffer (a decoded attachment can come in one piece of megabytes).
+  if (!stream_) {
     stream_.emplace(store_.db().streamData());
     stream_->append(pending_);
     std::vector<std::uint8_t>().swap(pending_);
   }
+  stream_->append(bytes);
 }
 
 std::unique_ptr<MessageSink> AttachmentWriter::embeddedMessage() {

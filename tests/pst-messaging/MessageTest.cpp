@@ -3,6 +3,8 @@
 // items that are abandoned or saved twice.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "pst/messaging/AttachmentWriter.h"
 #include "pst/messaging/MessageWriter.h"
 #include "pst/messaging/PropTags.h"
@@ -124,6 +126,15 @@ TEST_F(Messages, AttachmentsKeepTheirBytesAndCarryOutlooksRequiredProperties) {
     appendInPieces(*a, big, 65536 + 3);
     // closed by its destructor
   }
+  const auto gathered = pattern(9000, 3);  // small pieces that outgrow the heap on the way
+  {
+    auto a = m->addAttachment();
+    a->set(tags::kAttachFilename, PropValue::utf8("gathered.bin"));
+    appendInPieces(*a, gathered, 1000);
+    a->appendData(std::span<const std::uint8_t>());
+  }
+  const std::map<std::string, const std::vector<std::uint8_t>*> bytesOf = {
+      {"small.txt", &small}, {"big.bin", &big}, {"gathered.bin", &gathered}};
   const Nid nid = m->save();
   m.reset();
   StoreProbe s = reopen();
@@ -132,7 +143,7 @@ TEST_F(Messages, AttachmentsKeepTheirBytesAndCarryOutlooksRequiredProperties) {
   const auto tableEntry = s.subnode(nid, nids::kAttachmentTable);
   ASSERT_TRUE(tableEntry.has_value());
   const auto table = s.subnodeTable(*tableEntry);
-  ASSERT_EQ(table.rows().size(), 2u);
+  ASSERT_EQ(table.rows().size(), 3u);
   for (const auto& row : table.rows()) {
     SCOPED_TRACE(row.rowId);
     EXPECT_EQ(nidType(row.rowId), NidType::Attachment);
@@ -140,11 +151,11 @@ TEST_F(Messages, AttachmentsKeepTheirBytesAndCarryOutlooksRequiredProperties) {
     ASSERT_TRUE(entry.has_value());
     const auto pc = s.subnodePc(*entry);
     const std::string name = testing::utf16leToUtf8(pc.find(tagId(tags::kAttachFilename))->bytes);
-    EXPECT_EQ(pc.find(tagId(tags::kAttachDataBinary))->bytes, name == "big.bin" ? big : small);
+    EXPECT_EQ(pc.find(tagId(tags::kAttachDataBinary))->bytes, *bytesOf.at(name));
     EXPECT_EQ(testing::asInt32(pc.find(tagId(tags::kAttachMethod))->bytes), 1);
     EXPECT_EQ(testing::asInt32(pc.find(tagId(tags::kRenderingPosition))->bytes), -1);
     const auto attachSize = testing::asInt32(pc.find(tagId(tags::kAttachSize))->bytes);
-    EXPECT_GT(attachSize, static_cast<std::int32_t>(name == "big.bin" ? big.size() : small.size()));
+    EXPECT_GT(attachSize, static_cast<std::int32_t>(bytesOf.at(name)->size()));
     EXPECT_EQ(testing::asInt32(*row.find(tags::kAttachSize)), attachSize);
     EXPECT_EQ(testing::utf16leToUtf8(*row.find(tags::kAttachFilename)), name);
   }
