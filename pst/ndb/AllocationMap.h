@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "pst/ndb/Format.h"
@@ -52,7 +53,7 @@ class AllocationMap {
   };
   const IntervalStats& stats(std::uint64_t interval) const;
 
-  std::vector<Bitmap> bitmaps_;
+  std::deque<Bitmap> bitmaps_;  // never moved as it grows
   std::vector<bool> dirty_;
   mutable std::vector<IntervalStats> stats_;
   std::uint64_t cursor_ = format::kFirstDataOffset;

@@ -247,11 +247,13 @@ void NodeDatabase::Impl::commit(bool wait) {
     throw PstError("an earlier write failed; the file keeps its last commit", file.path().string());
   }
   try {
-    // Blocks nothing took a reference on since they were written.
-    for (Bid bid : std::exchange(unreferenced, {})) {
+    // Blocks nothing took a reference on since they were written. (The list keeps its room
+    // for the next commit: grown again each time, it cost fresh pages of memory.)
+    for (Bid bid : unreferenced) {
       const BbtRecord* r = bbt.find(bid);
       if (r && r->refs == 0) freeBlock(bid);
     }
+    unreferenced.clear();
     PageRef nbtRoot, bbtRoot;
     writeTrees(nbtRoot, bbtRoot);
     // The file grows in whole intervals ([MS-PST] 2.6.1.1.2); the tail reads as zeros.

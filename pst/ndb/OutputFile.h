@@ -68,8 +68,13 @@ class OutputFile {
   void drain();
 
  private:
+  struct FreeBuffer {
+    void operator()(std::uint8_t* p) const;
+  };
+  using Buffer = std::unique_ptr<std::uint8_t[], FreeBuffer>;
+  static Buffer newBuffer();
   struct Batch {
-    std::unique_ptr<std::uint8_t[]> bytes;
+    Buffer bytes;
     std::size_t size = 0;
     std::uint64_t start = 0;                                 // file offset of bytes[0]
     std::vector<std::pair<std::size_t, std::size_t>> seals;  // (position, size) in bytes
