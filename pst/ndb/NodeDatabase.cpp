@@ -52,6 +52,16 @@ void sealBlock(std::span<std::uint8_t> area, CryptMethod crypt) {
   store32(t + blocktrailer::kCrc, computeCrc(stored));
 }
 
+// The PMap and FPMap of an interval that has them: pages that never change once written
+// ([MS-PST] 2.2.2.7.3, 2.2.2.7.6).
+template <class Write>
+void forFixedMapPages(std::uint64_t interval, Write write) {
+  if (hasPMap(interval))
+    write(pmapOffset(interval), fullMapPage(PageType::PMap, pmapOffset(interval)));
+  if (hasFPMap(interval))
+    write(fmapOffset(interval), fullMapPage(PageType::FPMap, fmapOffset(interval)));
+}
+
 }  // namespace
 
 NodeDatabase::Impl::Impl(const std::filesystem::path& path, CryptMethod cryptMethod)
@@ -167,8 +177,8 @@ void NodeDatabase::Impl::writeLeftIntervalMaps() {
   const std::uint64_t left = intervalOf(space.cursor());
   for (std::uint64_t k = intervalsMapped; k < left; ++k) {
     file.patchAppended(amapOffset(k), mapPage(PageType::AMap, amapOffset(k), space.bitmap(k)));
-    if (hasPMap(k)) file.patchAppended(pmapOffset(k), fullMapPage(PageType::PMap, pmapOffset(k)));
-    if (hasFPMap(k)) file.patchAppended(fmapOffset(k), fullMapPage(PageType::FPMap, fmapOffset(k)));
+    forFixedMapPages(k,
+                     [this](std::uint64_t at, const Page& page) { file.patchAppended(at, page); });
     space.markClean(k);
   }
   intervalsMapped = left;
@@ -197,8 +207,8 @@ void NodeDatabase::Impl::writeMaps() {
     if (space.isDirty(k))
       file.queueWriteAt(amapOffset(k), mapPage(PageType::AMap, amapOffset(k), space.bitmap(k)));
     if (k < intervalsMapped) continue;
-    if (hasPMap(k)) file.queueWriteAt(pmapOffset(k), fullMapPage(PageType::PMap, pmapOffset(k)));
-    if (hasFPMap(k)) file.queueWriteAt(fmapOffset(k), fullMapPage(PageType::FPMap, fmapOffset(k)));
+    forFixedMapPages(k,
+                     [this](std::uint64_t at, const Page& page) { file.queueWriteAt(at, page); });
   }
   // [MS-PST] 2.2.2.7.5: each FMap holds the longest free run of the next 496 AMaps, the
   // first 128 being in the header; 0 for AMaps the file does not have yet.

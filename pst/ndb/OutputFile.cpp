@@ -162,17 +162,18 @@ void OutputFile::patchAppended(std::uint64_t offset, std::span<const std::uint8_
     std::memcpy(current_.bytes.get() + (offset - current_.start), bytes.data(), bytes.size());
     return;
   }
-  Job job;
-  job.kind = Job::Kind::WriteAt;
-  job.pieces.push_back({offset, std::vector<std::uint8_t>(bytes.begin(), bytes.end())});
-  enqueue(std::move(job), offset + bytes.size() > current_.start);
+  enqueue(writeAtJob(offset, bytes), offset + bytes.size() > current_.start);
 }
 
 void OutputFile::queueWriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  enqueue(writeAtJob(offset, bytes));
+}
+
+OutputFile::Job OutputFile::writeAtJob(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
   Job job;
   job.kind = Job::Kind::WriteAt;
   job.pieces.push_back({offset, std::vector<std::uint8_t>(bytes.begin(), bytes.end())});
-  enqueue(std::move(job));
+  return job;
 }
 
 void OutputFile::queueSetSize(std::uint64_t size) {

@@ -99,6 +99,7 @@ class OutputFile {
   // Hands a job to the threads behind everything appended so far, or, without `flushFirst`,
   // behind the appends already handed over.
   void enqueue(Job job, bool flushFirst = true);
+  static Job writeAtJob(std::uint64_t offset, std::span<const std::uint8_t> bytes);
   void run(Job& job);
   // Runs `job` with the lock released and `busy` set, and records its failure.
   void runUnlocked(Job& job, bool& busy, std::unique_lock<std::mutex>& lock);
