@@ -261,7 +261,7 @@ TEST(ContactDerived, OneOffEntryIdLayout) {
   EXPECT_EQ(id, expected);
 }
 
-// PidLidEmail1OriginalEntryId of the contact in shared/reference/outlook-made.pst, written by
+// PidLidEmail1OriginalEntryId of the contact in tests/data/reference/outlook-made.pst, written by
 // Outlook itself for "contact name 1" <contact1@rjohnson.id.au>.
 TEST(ContactDerived, OneOffEntryIdMatchesOutlooksOwn) {
   const std::string outlookHex =

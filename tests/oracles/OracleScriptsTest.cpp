@@ -12,13 +12,9 @@
 #include <random>
 #include <string>
 
-namespace {
+#include "tests/support/TestData.h"
 
-std::filesystem::path reference() {
-  const char* dir = std::getenv("MAILFERRY_SOURCE_DIR");
-  return std::filesystem::path(dir ? dir : ".") / ".." / "shared" / "reference" /
-         "outlook-made.pst";
-}
+namespace {
 
 struct RunResult {
   int status = -1;
@@ -52,7 +48,7 @@ class OracleScripts : public ::testing::Test {
     return dir_ / name;
   }
   std::string compare(const std::string& args) {
-    return oracles_ + "/compare-readers '" + reference().string() + "' " + args;
+    return oracles_ + "/compare-readers '" + mailferry::testing::referencePst().string() + "' " + args;
   }
 
   std::string oracles_;
@@ -101,7 +97,7 @@ TEST_F(OracleScripts, ChecksAnExpectationAndReportsEachWrongField) {
 
 TEST_F(OracleScripts, EachDumpPrintsTheCommonShape) {
   for (const std::string dump : {"dump-pypff", "dump-readpst", "dump-pst-extractor.js"}) {
-    const RunResult r = run(oracles_ + "/" + dump + " '" + reference().string() + "'");
+    const RunResult r = run(oracles_ + "/" + dump + " '" + mailferry::testing::referencePst().string() + "'");
     EXPECT_EQ(r.status, 0) << dump << "\n" << r.output;
     for (const char* key : {"\"reader\"", "\"storeName\": \"Personal Folders\"", "\"folders\"",
                             "\"path\": \"Contacts\"", "\"email1\": \"contact1@rjohnson.id.au\""})

@@ -7,19 +7,14 @@
 #include "pst/ltp/PropertyContext.h"
 #include "pst/ltp/TableContext.h"
 #include "pst/ltp/TableLayout.h"
+#include "tests/support/TestData.h"
 
 namespace mailferry::pst {
 namespace {
 
-std::filesystem::path referenceFile() {
-  const char* dir = std::getenv("MAILFERRY_SOURCE_DIR");
-  return std::filesystem::path(dir ? dir : ".") / ".." / "shared" / "reference" /
-         "outlook-made.pst";
-}
-
 class ReferenceFile : public ::testing::Test {
  protected:
-  void SetUp() override { ndb = NdbReader::open(referenceFile()); }
+  void SetUp() override { ndb = NdbReader::open(testing::referencePst()); }
   NodeRefs refsOf(Nid nid) const {
     const auto node = ndb->node(nid);
     if (!node) throw std::runtime_error("reference file lacks node " + std::to_string(nid));

@@ -7,6 +7,7 @@
 #include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "tests/pst-messaging/StoreProbe.h"
+#include "tests/support/TestData.h"
 
 namespace mailferry::pst {
 namespace {
@@ -66,7 +67,7 @@ void expectConsistentMap(const StoreProbe& s) {
 }
 
 TEST(NameToIdMap, OutlooksMapFollowsTheSameHashAndBuckets) {
-  expectConsistentMap(StoreProbe(testing::referenceStore()));
+  expectConsistentMap(StoreProbe(mailferry::testing::referencePst()));
 }
 
 TEST(NameToIdMap, NamesGetDenseIdsAndAreWrittenAsOutlookLaysThemOut) {

@@ -17,12 +17,6 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::filesystem::path referenceStore() {
-  const char* source = std::getenv("MAILFERRY_SOURCE_DIR");
-  return std::filesystem::path(source ? source : ".") / ".." / "shared" / "reference" /
-         "outlook-made.pst";
-}
-
 StoreProbe::StoreProbe(const std::filesystem::path& file) : ndb_(NdbReader::open(file)) {}
 
 NodeEntry StoreProbe::node(Nid nid) const {

@@ -28,8 +28,6 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-std::filesystem::path referenceStore();
-
 class StoreProbe {
  public:
   explicit StoreProbe(const std::filesystem::path& file);

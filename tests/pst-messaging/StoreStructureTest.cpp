@@ -10,6 +10,7 @@
 #include "pst/messaging/PstStore.h"
 #include "pst/messaging/SearchObjects.h"
 #include "tests/pst-messaging/StoreProbe.h"
+#include "tests/support/TestData.h"
 
 namespace mailferry::pst {
 namespace {
@@ -25,7 +26,7 @@ class NewStore : public ::testing::Test {
     uid_ = store->providerUid();
     store->close();
     ours_ = std::make_unique<StoreProbe>(file_);
-    outlook_ = std::make_unique<StoreProbe>(testing::referenceStore());
+    outlook_ = std::make_unique<StoreProbe>(mailferry::testing::referencePst());
   }
 
   TempDir dir_;

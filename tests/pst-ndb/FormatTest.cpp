@@ -28,7 +28,7 @@ TEST(Format, CrcVectors) {
 }
 
 TEST(Format, HeaderOfOutlooksFile) {
-  const auto file = testing::readWholeFile(testing::referencePstFile());
+  const auto file = testing::readWholeFile(testing::referencePst());
   ASSERT_GE(file.size(), kHeaderSize);
   EXPECT_EQ(computeCrc({file.data() + header::kCrcStart, header::kCrcPartialLength}), 0x591902ABu);
   EXPECT_EQ(computeCrc({file.data() + header::kCrcStart, header::kCrcFullLength}), 0x51E64051u);
@@ -61,10 +61,10 @@ TEST(Format, SignaturesOfOutlooksPagesAndBlocks) {
   EXPECT_EQ(computeSig(0, 0), 0);
   EXPECT_EQ(computeSig(0x10000, 0), 1);
   EXPECT_EQ(computeSig(0x123456789ull, 0x89), 0x2345 ^ 0x6700);
-  const auto file = testing::readWholeFile(testing::referencePstFile());
+  const auto file = testing::readWholeFile(testing::referencePst());
   // NBT root page (0xC07 at 0x17C00) and every block of the BBT.
   EXPECT_EQ(load16(&file[0x17C00 + pagetrailer::kSig]), computeSig(0x17C00, 0xC07));
-  auto reader = NdbReader::open(testing::referencePstFile());
+  auto reader = NdbReader::open(testing::referencePst());
   for (const BlockEntry& b : reader->blocks()) {
     const std::uint64_t trailer = b.offset + blockDiskSize(b.size) - kBlockTrailerSize;
     EXPECT_EQ(load16(&file[trailer + blocktrailer::kSig]), computeSig(b.offset, b.bid));
@@ -89,7 +89,7 @@ TEST(Format, PermutativeEncoding) {
   EXPECT_EQ(encoded, all);
 
   // Outlook's message store heap: a heap signature appears only once decoded.
-  auto reader = NdbReader::open(testing::referencePstFile());
+  auto reader = NdbReader::open(testing::referencePst());
   const auto store = reader->node(0x21);
   ASSERT_TRUE(store.has_value());
   const auto entry = reader->block(store->data);

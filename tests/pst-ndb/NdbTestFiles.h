@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TestData.h"
+
 namespace mailferry::testing {
 
 class NdbTempDir {
@@ -54,12 +56,6 @@ inline std::vector<std::uint8_t> patternBytes(std::size_t size, std::uint32_t se
     b = static_cast<std::uint8_t>(x);
   }
   return out;
-}
-
-inline std::filesystem::path referencePstFile() {
-  const char* dir = std::getenv("MAILFERRY_SOURCE_DIR");
-  return std::filesystem::path(dir ? dir : ".") / ".." / "shared" / "reference" /
-         "outlook-made.pst";
 }
 
 }  // namespace mailferry::testing

@@ -10,13 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace mailferry::testing {
+#include "tests/support/TestData.h"
 
-inline std::filesystem::path referencePst() {
-  const char* dir = std::getenv("MAILFERRY_SOURCE_DIR");
-  return std::filesystem::path(dir ? dir : ".") / ".." / "shared" / "reference" /
-         "outlook-made.pst";
-}
+namespace mailferry::testing {
 
 // A temporary folder removed with the object.
 class TempDir {
