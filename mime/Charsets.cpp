@@ -284,7 +284,9 @@ bool isValidUtf8(std::string_view bytes) {
   return g_utf8_validate_len(bytes.data(), bytes.size(), nullptr) != FALSE;
 }
 
-ConvertedText toUtf8(std::string_view bytes, std::string_view declaredCharset) {
+namespace {
+
+ConvertedText convertText(std::string_view bytes, std::string_view declaredCharset) {
   ensureGMime();
   const std::string name = canonicalCharset(declaredCharset);
   if (name.empty() || name == "us-ascii") return guessUndeclared(bytes);
@@ -311,6 +313,47 @@ ConvertedText toUtf8(std::string_view bytes, std::string_view declaredCharset) {
   ConvertedText guessed = guessUndeclared(bytes);
   guessed.unknownCharset = true;
   return guessed;
+}
+
+// A NUL cannot live in a PT_UNICODE string (readers end the text there), so each one becomes
+// U+FFFD, the character that marks what could not be shown; the text around it is converted
+// piece by piece.
+ConvertedText convertAroundNuls(std::string_view bytes, std::string_view declaredCharset) {
+  ConvertedText joined;
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t nul = std::min(bytes.find('\0', from), bytes.size());
+    ConvertedText piece = convertText(bytes.substr(from, nul - from), declaredCharset);
+    joined.utf8 += piece.utf8;
+    if (joined.charsetUsed.empty() || joined.charsetUsed == "us-ascii") {
+      joined.charsetUsed = piece.charsetUsed;
+    }
+    joined.lossy = joined.lossy || piece.lossy;
+    joined.unknownCharset = joined.unknownCharset || piece.unknownCharset;
+    if (nul == bytes.size()) return joined;
+    joined.utf8 += "\xEF\xBF\xBD";
+    from = nul + 1;
+  }
+}
+
+// Charsets whose characters take more than one byte each, where a zero byte is no NUL.
+bool isWideCharset(std::string_view label) {
+  const std::string name = canonicalCharset(label);
+  return name.starts_with("utf-16") || name.starts_with("utf-32") || name.starts_with("ucs-") ||
+         name == "unicode";
+}
+
+}  // namespace
+
+ConvertedText toUtf8(std::string_view bytes, std::string_view declaredCharset) {
+  if (bytes.find('\0') == std::string_view::npos) return convertText(bytes, declaredCharset);
+  if (!isWideCharset(declaredCharset)) return convertAroundNuls(bytes, declaredCharset);
+  ConvertedText result = convertText(bytes, declaredCharset);
+  for (std::size_t at = result.utf8.find('\0'); at != std::string::npos;
+       at = result.utf8.find('\0', at)) {
+    result.utf8.replace(at, 1, "\xEF\xBF\xBD");
+  }
+  return result;
 }
 
 }  // namespace mailferry::mime

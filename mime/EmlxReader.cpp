@@ -32,9 +32,34 @@ bool startsPlist(std::string_view text) {
   return text.starts_with("<?xml") || text.starts_with("<!DOCTYPE") || text.starts_with("<plist");
 }
 
+// RFC 5322 2.2: a field name of printable characters but ":", then ":".
+bool startsHeaderField(std::string_view line) {
+  const std::size_t colon = line.find(':');
+  return colon != std::string_view::npos && colon > 0 &&
+         std::all_of(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(colon),
+                     [](char c) { return c > ' ' && c < 127; });
+}
+
+// Where the property list at the end of `stream` starts, if there is one after `start`.
+std::optional<std::int64_t> propertyListStart(GMimeStream* stream, std::int64_t start,
+                                              std::int64_t size) {
+  const std::int64_t from = std::max(start, size - kPlistSearchBytes);
+  const std::string tail = readAt(stream, from, size - from);
+  const std::size_t plist = tail.rfind("<?xml");
+  if (plist == std::string::npos || tail.find("<plist", plist) == std::string::npos) {
+    return std::nullopt;
+  }
+  return from + static_cast<std::int64_t>(plist);
+}
+
 }  // namespace
 
-std::optional<EmlxFrame> findEmlxFrame(GMimeStream* stream, std::vector<std::string>& warnings) {
+bool isEmlxName(const std::filesystem::path& name) {
+  return g_ascii_strcasecmp(name.extension().string().c_str(), ".emlx") == 0;
+}
+
+std::optional<EmlxFrame> findEmlxFrame(GMimeStream* stream, bool namedEmlx,
+                                       std::vector<std::string>& warnings) {
   const std::int64_t size = g_mime_stream_length(stream);
   const std::string head = readAt(stream, 0, std::min(size, kMaxCountLine));
   const std::size_t newline = head.find('\n');
@@ -43,12 +68,14 @@ std::optional<EmlxFrame> findEmlxFrame(GMimeStream* stream, std::vector<std::str
   while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
     line.remove_suffix(1);
   while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+  EmlxFrame frame{static_cast<std::int64_t>(newline) + 1, size};
   if (line.empty() || line.size() > 18 ||
       !std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
+    if (!namedEmlx || line.empty() || startsHeaderField(line)) return std::nullopt;
+    frame.end = propertyListStart(stream, frame.start, size).value_or(size);
+    return frame;
   }
   const std::int64_t count = std::stoll(std::string(line));
-  EmlxFrame frame{static_cast<std::int64_t>(newline) + 1, size};
   if (count > 0 && frame.start + count <= size &&
       startsPlist(readAt(stream, frame.start + count,
                          std::min<std::int64_t>(64, size - frame.start - count)))) {
@@ -56,11 +83,8 @@ std::optional<EmlxFrame> findEmlxFrame(GMimeStream* stream, std::vector<std::str
     return frame;
   }
   // The count is wrong: the message ends where the property list begins.
-  const std::int64_t from = std::max(frame.start, size - kPlistSearchBytes);
-  const std::string tail = readAt(stream, from, size - from);
-  const std::size_t plist = tail.rfind("<?xml");
-  if (plist != std::string::npos && tail.find("<plist", plist) != std::string::npos) {
-    frame.end = from + static_cast<std::int64_t>(plist);
+  if (const auto plist = propertyListStart(stream, frame.start, size)) {
+    frame.end = *plist;
     warnings.push_back("the byte count " + std::to_string(count) +
                        " does not match: message taken up to the property list");
   } else {

@@ -5,6 +5,7 @@
 #include <gmime/gmime.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +19,12 @@ struct EmlxFrame {
 
 // nullopt when the stream does not start with a byte-count line (then it is a plain message).
 // When the count is wrong, the message is taken up to the property list (or to the end of the
-// file) and a warning says so.
-std::optional<EmlxFrame> findEmlxFrame(GMimeStream* stream, std::vector<std::string>& warnings);
+// file) and a warning says so. A file named .emlx (`namedEmlx`) whose first line is neither a
+// count nor a header field has its count damaged: the message is what follows that line.
+std::optional<EmlxFrame> findEmlxFrame(GMimeStream* stream, bool namedEmlx,
+                                       std::vector<std::string>& warnings);
+
+// True for a file name ending in .emlx (any case).
+bool isEmlxName(const std::filesystem::path& name);
 
 }  // namespace mailferry::mime

@@ -8,6 +8,8 @@
 #include "mime/Charsets.h"
 #include "mime/GMimeHandles.h"
 #include "mime/HeaderBlock.h"
+#include "mime/LenientHeaders.h"
+#include "mime/MessageParser.h"
 #include "mime/MimeTags.h"
 #include "mime/SubjectRules.h"
 
@@ -116,8 +118,91 @@ void setConversationIndex(GMimeObject* object, pst::MessageSink& sink, ImportRep
            PropValue::binary(std::string_view(decoded.get(), static_cast<std::size_t>(length))));
 }
 
+// A raw header value unfolded and without its leading white space.
+std::string unfolded(std::string_view raw) {
+  std::string text;
+  text.reserve(raw.size());
+  for (char c : raw) {
+    if (c != '\r' && c != '\n') text += c;
+  }
+  const std::size_t first = text.find_first_not_of(" \t");
+  return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+std::string decodedText(std::string_view raw) {
+  GCharPtr text(g_mime_utils_header_decode_text(headerDecodingOptions(), unfolded(raw).c_str()));
+  return text ? toUtf8(text.get(), "utf-8").utf8 : std::string();
+}
+
+// Mail readers show the first of two Subject fields, where GMime keeps the last one.
+std::string subjectOf(GMimeMessage* message) {
+  GMimeObject* object = GMIME_OBJECT(message);
+  if (const auto raw = firstRawValue(object, "Subject")) {
+    const auto joined = joinedEncodedWords(*raw);
+    if (joined || fieldCount(object, "Subject") > 1) return decodedText(joined.value_or(*raw));
+  }
+  const char* subject = g_mime_message_get_subject(message);
+  return subject != nullptr ? toUtf8(subject, "utf-8").utf8 : std::string();
+}
+
+const char* fieldNameOf(GMimeAddressType type) {
+  switch (type) {
+    case GMIME_ADDRESS_TYPE_SENDER:
+      return "Sender";
+    case GMIME_ADDRESS_TYPE_FROM:
+      return "From";
+    case GMIME_ADDRESS_TYPE_REPLY_TO:
+      return "Reply-To";
+    case GMIME_ADDRESS_TYPE_TO:
+      return "To";
+    case GMIME_ADDRESS_TYPE_CC:
+      return "Cc";
+    case GMIME_ADDRESS_TYPE_BCC:
+      return "Bcc";
+  }
+  return "";
+}
+
+// GMime's addresses, read again from the field where it split a display name's encoded-words
+// wrongly or found no address at all in a value that holds one ("Big Bug bb@bug.com").
 std::vector<MailAddress> addressesOf(GMimeMessage* message, GMimeAddressType type) {
-  return collectAddresses(g_mime_message_get_addresses(message, type));
+  auto found = collectAddresses(g_mime_message_get_addresses(message, type));
+  GMimeObject* object = GMIME_OBJECT(message);
+  const auto raw = firstRawValue(object, fieldNameOf(type));
+  if (!raw) return found;
+  if (const auto joined = joinedEncodedWords(*raw);
+      joined && fieldCount(object, fieldNameOf(type)) == 1) {
+    GObjectPtr<InternetAddressList> list(
+        internet_address_list_parse(headerDecodingOptions(), unfolded(*joined).c_str()));
+    if (list) {
+      auto again = collectAddresses(list.get());
+      if (!again.empty()) return again;
+    }
+  }
+  if (found.empty()) {
+    if (const auto loose = looseAddress(decodedText(*raw))) {
+      found.push_back({loose->name, loose->address});
+    }
+  }
+  return found;
+}
+
+// The Date field, read again where its zone is written in an obsolete form or where there are
+// two (the first one counts).
+GDateTimePtr dateOf(GMimeMessage* message) {
+  GMimeObject* object = GMIME_OBJECT(message);
+  const auto raw = firstRawValue(object, "Date");
+  if (raw) {
+    const std::string text = unfolded(*raw);
+    const auto fixed = normalizedDateZone(text);
+    if (fixed || fieldCount(object, "Date") > 1) {
+      GDateTimePtr date(g_mime_utils_header_decode_date(fixed.value_or(text).c_str()));
+      if (date) return date;
+    }
+  }
+  GDateTime* date = g_mime_message_get_date(message);
+  if (date != nullptr) g_date_time_ref(date);
+  return GDateTimePtr(date);
 }
 
 }  // namespace
@@ -156,9 +241,7 @@ Envelope writeEnvelope(GMimeMessage* message, pst::MessageSink& sink, ImportRepo
 
   // Subject: stored plain; a PST derives prefix and normalized subject from it with the same
   // rule as [MS-OXCMAIL] 2.2.3.2.6.1 ([MS-PST] 2.5.3.1.1).
-  const char* rawSubject = g_mime_message_get_subject(message);
-  std::string subject = rawSubject != nullptr ? toUtf8(rawSubject, "utf-8").utf8 : std::string();
-  subject = capped(std::move(subject), kMaxHeaderValueBytes, "Subject", report);
+  std::string subject = capped(subjectOf(message), kMaxHeaderValueBytes, "Subject", report);
   sink.set(tags::kSubject, PropValue::utf8(subject));
   const auto topic = headerValue(object, "Thread-Topic");
   sink.set(tags::kConversationTopic,
@@ -195,8 +278,8 @@ Envelope writeEnvelope(GMimeMessage* message, pst::MessageSink& sink, ImportRepo
   envelope.recipients = static_cast<std::size_t>(row);
 
   // Dates: sent from Date, received from the topmost Received field, else Date.
-  if (GDateTime* date = g_mime_message_get_date(message)) {
-    envelope.submitTime = fileTimeOf(date);
+  if (const GDateTimePtr date = dateOf(message)) {
+    envelope.submitTime = fileTimeOf(date.get());
   } else {
     envelope.submitTime = now();
     report.warnings.push_back(g_mime_object_get_header(object, "Date") != nullptr

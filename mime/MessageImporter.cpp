@@ -7,11 +7,70 @@
 #include "mime/GMimeHandles.h"
 #include "mime/MessageConverter.h"
 #include "mime/MessageParser.h"
+#include "mime/MessageRepair.h"
 #include "mime/WholeFile.h"
 
 namespace mailferry::mime {
 
 namespace {
+
+std::string readToEnd(GMimeStream* stream, gint64 from) {
+  std::string bytes;
+  if (g_mime_stream_seek(stream, from, GMIME_STREAM_SEEK_SET) < 0) return bytes;
+  char buffer[16384];
+  ssize_t n = 0;
+  while ((n = g_mime_stream_read(stream, buffer, sizeof buffer)) > 0)
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  return bytes;
+}
+
+// The NUL bytes in the header block of the message that starts at `start`; `stream` stays there.
+std::vector<RepairPoint> nulRepairs(GMimeStream* stream, gint64 start) {
+  constexpr std::size_t kHeaderLook = 64 * 1024;
+  if (const auto bytes = memoryStreamBytes(stream)) {
+    return nulBytesInHeader(
+        {reinterpret_cast<const char*>(bytes->data()), std::min(bytes->size(), kHeaderLook)});
+  }
+  std::string head(kHeaderLook, '\0');
+  const ssize_t n = g_mime_stream_read(stream, head.data(), head.size());
+  head.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  g_mime_stream_seek(stream, start, GMIME_STREAM_SEEK_SET);
+  return nulBytesInHeader(head);
+}
+
+// Moves `stream` past what mail programs skip before the first header line (mime/MessageRepair.h).
+void skipLeadingJunk(GMimeStream* stream) {
+  const gint64 start = g_mime_stream_tell(stream);
+  char head[512];
+  const ssize_t n = g_mime_stream_read(stream, head, sizeof head);
+  const std::size_t skip =
+      n > 0 ? leadingJunkLength({head, static_cast<std::size_t>(n)}) : std::size_t{0};
+  g_mime_stream_seek(stream, start + static_cast<gint64>(skip), GMIME_STREAM_SEEK_SET);
+}
+
+// Parses the message `stream` holds from its position on; where the parser met a header block
+// without a blank line before its body or a Content-* field given twice, the bytes are repaired
+// and parsed again (a few rounds: a repair can bring nested parts to light).
+ParsedMessage parseRepairing(GMimeStream* stream, GObjectPtr<GMimeStream>& repairedStream) {
+  constexpr int kRepairRounds = 3;
+  const gint64 start = g_mime_stream_tell(stream);
+  ParsedMessage parsed;
+  parsed.repairs = nulRepairs(stream, start);
+  if (parsed.repairs.empty()) parsed = parseMessage(stream);
+  for (int round = 0; round < kRepairRounds && !parsed.repairs.empty(); ++round) {
+    const std::string repaired =
+        applyRepairs(readToEnd(stream, round == 0 ? start : 0), std::move(parsed.repairs));
+    repairedStream.reset(g_mime_stream_mem_new_with_buffer(repaired.data(), repaired.size()));
+    stream = repairedStream.get();
+    parsed = parseMessage(stream);
+  }
+  return parsed;
+}
+
+bool hasHeaderFields(GMimeObject* object) {
+  return object != nullptr &&
+         g_mime_header_list_get_count(g_mime_object_get_header_list(object)) > 0;
+}
 
 ImportReport importFromStream(GMimeStream* fileStream, pst::MessageSink& sink,
                               const std::filesystem::path& name, const ImportOptions& options) {
@@ -20,7 +79,7 @@ ImportReport importFromStream(GMimeStream* fileStream, pst::MessageSink& sink,
   if (length == 0) throw ImportError(name, "the file is empty");
 
   GObjectPtr<GMimeStream> messageStream;
-  if (auto frame = findEmlxFrame(fileStream, report.warnings)) {
+  if (auto frame = findEmlxFrame(fileStream, isEmlxName(name), report.warnings)) {
     if (frame->end <= frame->start) throw ImportError(name, "the .emlx file holds no message");
     messageStream.reset(g_mime_stream_substream(fileStream, frame->start, frame->end));
   } else {
@@ -28,11 +87,14 @@ ImportReport importFromStream(GMimeStream* fileStream, pst::MessageSink& sink,
     messageStream.reset(fileStream);
   }
   g_mime_stream_reset(messageStream.get());
+  skipLeadingJunk(messageStream.get());
 
-  ParsedMessage parsed = parseMessage(messageStream.get());
+  GObjectPtr<GMimeStream> repairedStream;
+  ParsedMessage parsed = parseRepairing(messageStream.get(), repairedStream);
   GMimeMessage* message = parsed.message.get();
-  if (message == nullptr) throw ImportError(name, "not a message: no header fields found");
-  if (g_mime_header_list_get_count(g_mime_object_get_header_list(GMIME_OBJECT(message))) == 0) {
+  // A message whose only fields are Content-* ones has them on its MIME part: still a message.
+  if (message == nullptr || (!hasHeaderFields(GMIME_OBJECT(message)) &&
+                             !hasHeaderFields(g_mime_message_get_mime_part(message)))) {
     throw ImportError(name, "not a message: no header fields found");
   }
 

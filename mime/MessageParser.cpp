@@ -61,26 +61,55 @@ struct WarningList {
   std::vector<std::string> texts;
   const MessageSkeleton* skeleton = nullptr;  // set while the parser reads a skeleton
   gint64 skeletonBase = 0;                    // the message's first offset in its own stream
+  gint64 start = 0;                           // where the parse started in the stream
+  std::vector<RepairPoint> repairs;
 };
 
-void collectWarning(gint64 offset, GMimeParserWarning code, const gchar* /*item*/, gpointer data) {
+// A line GMime could not read as a header field is where the body begins when it has no colon
+// at all (text, base64) or is a boundary; a field name with a stray space stays a bad field.
+bool startsBody(const gchar* line) {
+  if (line == nullptr) return false;
+  const std::string_view text(line);
+  return text.starts_with("--") || text.find(':') == std::string_view::npos;
+}
+
+bool isContentField(const gchar* name) {
+  return name != nullptr && g_ascii_strncasecmp(name, "Content-", 8) == 0;
+}
+
+void noteRepair(WarningList& list, gint64 offset, GMimeParserWarning code, const gchar* item) {
+  if (offset < 0 || list.repairs.size() >= kMaxRepairPoints) return;
+  if (code == GMIME_CRIT_INVALID_HEADER_NAME && startsBody(item)) {
+    list.repairs.push_back({offset - list.start, RepairPoint::Kind::kBodyStartsHere});
+  } else if (code == GMIME_CRIT_CONFLICTING_HEADER && isContentField(item)) {
+    list.repairs.push_back({offset - list.start, RepairPoint::Kind::kRepeatedContent});
+  }
+}
+
+void collectWarning(gint64 offset, GMimeParserWarning code, const gchar* item, gpointer data) {
   auto& list = *static_cast<WarningList*>(data);
+  if (offset >= 0 && list.skeleton != nullptr) {
+    offset = list.skeletonBase + list.skeleton->messageOffset(offset);
+  }
+  noteRepair(list, offset, code, item);
   const std::string text = describe(code);
   if (list.texts.size() >= kMaxParserWarnings) return;
   for (const auto& seen : list.texts) {
     if (seen.starts_with(text)) return;  // once per kind is enough
   }
-  if (offset >= 0 && list.skeleton != nullptr) {
-    offset = list.skeletonBase + list.skeleton->messageOffset(offset);
-  }
   list.texts.push_back(offset >= 0 ? text + " (at byte " + std::to_string(offset) + ")" : text);
 }
 
-GObjectPtr<GMimeMessage> construct(GMimeStream* stream, WarningList& warnings) {
+ParserOptionsPtr importOptions() {
   ParserOptionsPtr options(g_mime_parser_options_new());
   // Raw 8-bit header text: UTF-8 when it is valid, else windows-1252.
   const char* fallback[] = {"UTF-8", "windows-1252", nullptr};
   g_mime_parser_options_set_fallback_charsets(options.get(), fallback);
+  return options;
+}
+
+GObjectPtr<GMimeMessage> construct(GMimeStream* stream, WarningList& warnings) {
+  ParserOptionsPtr options = importOptions();
   g_mime_parser_options_set_warning_callback(options.get(), collectWarning, &warnings);
   GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream));
   // Part contents stay in the stream and are read when they are copied: a large attachment is
@@ -98,6 +127,7 @@ std::optional<ParsedMessage> parseSkeleton(GMimeStream* stream) {
   WarningList warnings;
   warnings.skeleton = &*skeleton;
   warnings.skeletonBase = stream->position;
+  warnings.start = stream->position;
   ParsedMessage parsed;
   parsed.message = construct(skeleton->stream(), warnings);
   if (!parsed.message ||
@@ -105,20 +135,28 @@ std::optional<ParsedMessage> parseSkeleton(GMimeStream* stream) {
     return std::nullopt;
   }
   parsed.warnings = std::move(warnings.texts);
+  parsed.repairs = std::move(warnings.repairs);
   parsed.fromSkeleton = true;
   return parsed;
 }
 
 }  // namespace
 
+GMimeParserOptions* headerDecodingOptions() {
+  thread_local ParserOptionsPtr options = importOptions();
+  return options.get();
+}
+
 ParsedMessage parseMessage(GMimeStream* stream, ParseWay way) {
   if (way == ParseWay::kBest) {
     if (auto parsed = parseSkeleton(stream)) return std::move(*parsed);
   }
   WarningList warnings;
+  warnings.start = g_mime_stream_tell(stream);
   ParsedMessage parsed;
   parsed.message = construct(stream, warnings);
   parsed.warnings = std::move(warnings.texts);
+  parsed.repairs = std::move(warnings.repairs);
   return parsed;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mime/GMimeHandles.h"
+#include "mime/MessageRepair.h"
 
 namespace mailferry::mime {
 
@@ -16,12 +17,19 @@ struct ParsedMessage {
   GObjectPtr<GMimeMessage> message;  // null when the parser found no message
   std::vector<std::string> warnings;
   bool fromSkeleton = false;  // the parser read the skeleton, not every line
+  // Places where the bytes need a repair before a second parse (offsets from where the parse
+  // started in the stream); empty for a well-formed message.
+  std::vector<RepairPoint> repairs;
 };
 
 enum class ParseWay {
   kBest,   // the skeleton when it applies, else every line
   kWhole,  // every line, always (what the skeleton must match)
 };
+
+// Options for decoding header text the way the parser does (the same fallback charsets), for
+// values the import reads again from their raw text. One per thread, never changed.
+GMimeParserOptions* headerDecodingOptions();
 
 // Parses the message that `stream` holds from its current position to its end.
 ParsedMessage parseMessage(GMimeStream* stream, ParseWay way = ParseWay::kBest);

@@ -1,0 +1,73 @@
+// Repairs of the raw message bytes before GMime parses them again.
+#include "mime/MessageRepair.h"
+
+#include <algorithm>
+
+namespace mailferry::mime {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kRepeatedPrefix = "X-Repeated-";
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+std::string_view lineBreakOf(std::string_view message) {
+  const std::size_t lf = message.find('\n');
+  return lf != std::string_view::npos && lf > 0 && message[lf - 1] == '\r' ? "\r\n" : "\n";
+}
+
+}  // namespace
+
+std::size_t leadingJunkLength(std::span<const char> head) {
+  std::string_view text(head.data(), head.size());
+  std::size_t skip = 0;
+  if (text.starts_with(kByteOrderMark)) skip = kByteOrderMark.size();
+  while (skip < text.size() && isBlank(text[skip])) ++skip;
+  return skip;
+}
+
+std::vector<RepairPoint> nulBytesInHeader(std::string_view message) {
+  std::size_t end = message.find("\n\n");
+  const std::size_t crlfEnd = message.find("\n\r\n");
+  end = std::min(end, crlfEnd);
+  const std::string_view header = message.substr(0, end);
+  std::vector<RepairPoint> points;
+  for (std::size_t at = header.find('\0');
+       at != std::string_view::npos && points.size() < kMaxRepairPoints;
+       at = header.find('\0', at + 1)) {
+    points.push_back({static_cast<std::int64_t>(at), RepairPoint::Kind::kNulInHeader});
+  }
+  return points;
+}
+
+std::string applyRepairs(std::string_view message, std::vector<RepairPoint> points) {
+  std::sort(points.begin(), points.end(),
+            [](const RepairPoint& a, const RepairPoint& b) { return a.offset < b.offset; });
+  const std::string_view lineBreak = lineBreakOf(message);
+  std::string out;
+  out.reserve(message.size() + points.size() * 16);
+  std::size_t copied = 0;
+  for (const RepairPoint& point : points) {
+    const auto at = static_cast<std::size_t>(point.offset);
+    if (point.offset < 0 || at < copied || at >= message.size()) continue;
+    if (point.kind == RepairPoint::Kind::kNulInHeader) {
+      if (message[at] != '\0') continue;
+      out.append(message.substr(copied, at - copied));
+      out += ' ';
+      copied = at + 1;
+      continue;
+    }
+    // The first line of the message is never a body; a point is taken once, at a line start.
+    if (at == 0 || message[at - 1] != '\n') continue;
+    out.append(message.substr(copied, at - copied));
+    copied = at;
+    out.append(point.kind == RepairPoint::Kind::kBodyStartsHere ? lineBreak : kRepeatedPrefix);
+  }
+  out.append(message.substr(copied));
+  return out;
+}
+
+}  // namespace mailferry::mime

@@ -1,0 +1,88 @@
+// Messages that bend the rules, from tests/data/hostile-mail, read the way mail programs show
+// them: what the recording sink receives for each class of damage.
+#include <gtest/gtest.h>
+
+#include "mime/MessageImporter.h"
+#include "mime/MimeTags.h"
+#include "tests/mime/RecordingSink.h"
+#include "tests/support/TestData.h"
+
+namespace mailferry::mime {
+namespace {
+
+using namespace mailferry::mime::testing;
+
+struct Imported {
+  RecordedMessage message;
+  ImportReport report;
+};
+
+std::unique_ptr<Imported> importHostile(const std::string& name) {
+  auto imported = std::make_unique<Imported>();
+  imported->report = importMessageFile(mailferry::testing::testDataFile("hostile-mail/" + name),
+                                       imported->message);
+  return imported;
+}
+
+// Seconds since 1970 of a FILETIME.
+std::int64_t unixOf(pst::FileTime time) {
+  return static_cast<std::int64_t>(time / 10000000) - 11644473600;
+}
+
+TEST(TolerantImportTest, WhatComesBeforeTheFirstHeaderIsSkipped) {
+  for (const char* name : {"blank-first-line.eml", "indented-first-header.eml",
+                           "byte-order-mark.eml", "damaged-count.emlx"}) {
+    SCOPED_TRACE(name);
+    const auto imported = importHostile(name);
+    const RecordedMessage& m = imported->message;
+    EXPECT_NE(m.str(tags::kSentRepresentingEmailAddress), "");
+    EXPECT_NE(m.str(tags::kSubject), "");
+    EXPECT_EQ(m.recipients.size(), 1u);
+    EXPECT_TRUE(m.has(tags::kBody));
+  }
+}
+
+TEST(TolerantImportTest, OnlyContentFieldsIsStillAMessage) {
+  const auto imported = importHostile("content-fields-only.eml");
+  EXPECT_EQ(imported->message.str(tags::kBody),
+            "Only Content fields above this line, and still a message: grüße.\n");
+}
+
+TEST(TolerantImportTest, HeadersWithoutABlankLineEndWhereTheBodyBegins) {
+  const auto parts = importHostile("part-without-blank-line.eml");
+  EXPECT_EQ(parts->message.str(tags::kBody), "The text follows its header directly.");
+  ASSERT_EQ(parts->message.attachments.size(), 1u);
+  EXPECT_EQ(parts->message.attachments[0]->data.size(), 32u);
+
+  const auto top = importHostile("top-without-blank-line.eml");
+  EXPECT_EQ(top->message.str(tags::kBody), "Plain version.");
+  EXPECT_EQ(top->message.bytesText(tags::kBodyHtml),
+            "<html><body><p>HTML version.</p></body></html>");
+}
+
+TEST(TolerantImportTest, TheFirstOfTwoFieldsCounts) {
+  const auto imported = importHostile("repeated-fields.eml");
+  const RecordedMessage& m = imported->message;
+  EXPECT_EQ(m.str(tags::kSubject), "The first subject");
+  EXPECT_EQ(m.str(tags::kSentRepresentingEmailAddress), "first@example.net");
+  EXPECT_EQ(m.str(tags::kBody), "This text is what a mail reader shows.\n");
+  EXPECT_TRUE(m.attachments.empty());
+}
+
+TEST(TolerantImportTest, NulBytesNoLongerEndTheText) {
+  const auto imported = importHostile("nul-bytes.eml");
+  EXPECT_EQ(imported->message.str(tags::kSubject), "Before after the NUL");
+  EXPECT_EQ(imported->message.str(tags::kBody), "First half\uFFFDsecond half of the body.\n");
+}
+
+TEST(TolerantImportTest, ObsoleteZonesAreRead) {
+  const std::int64_t sent = 1793698200;  // 2026-11-03 09:30:00 UTC
+  for (const char* name : {"zone-lower-case.eml", "zone-three-digits.eml"}) {
+    SCOPED_TRACE(name);
+    const auto imported = importHostile(name);
+    EXPECT_EQ(unixOf(imported->message.time(tags::kClientSubmitTime)), sent);
+  }
+}
+
+}  // namespace
+}  // namespace mailferry::mime
