@@ -1,13 +1,7 @@
 // Exclusive creation, buffered appends and synced in-place writes of a node database file.
 #include "pst/ndb/OutputFile.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <new>
@@ -26,14 +20,7 @@ constexpr std::size_t kMaxQueued = 2;
 }  // namespace
 
 OutputFile::OutputFile(const std::filesystem::path& path, Sealer sealer, SyncedPages syncedPages)
-    : path_(path), sealer_(std::move(sealer)), syncedPages_(syncedPages) {
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd_ < 0) {
-    const int err = errno;
-    throw PstError(err == EEXIST ? std::string("the file already exists")
-                                 : std::string("cannot create the file: ") + std::strerror(err),
-                   path_.string());
-  }
+    : path_(path), sealer_(std::move(sealer)), syncedPages_(syncedPages), file_(path) {
   current_.bytes = newBuffer();
   writer_ = std::thread([this] { writerLoop(); });
   syncer_ = std::thread([this] { syncerLoop(); });
@@ -47,11 +34,10 @@ OutputFile::~OutputFile() {
   changed_.notify_all();
   writer_.join();
   syncer_.join();
-  if (fd_ >= 0) ::close(fd_);
 }
 
 void OutputFile::FreeBuffer::operator()(std::uint8_t* p) const {
-  std::free(p);
+  SystemFile::freeBuffer(p);
 }
 
 // A few buffers live as long as the file. On huge pages where the system has them, the first
@@ -60,30 +46,7 @@ void OutputFile::FreeBuffer::operator()(std::uint8_t* p) const {
 OutputFile::Buffer OutputFile::newBuffer() {
   constexpr std::size_t kHugePage = 2 << 20;
   static_assert(kBufferCapacity % kHugePage == 0);
-  Buffer buffer(static_cast<std::uint8_t*>(std::aligned_alloc(kHugePage, kBufferCapacity)));
-  if (!buffer) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  ::madvise(buffer.get(), kBufferCapacity, MADV_HUGEPAGE);
-#endif
-  return buffer;
-}
-
-void OutputFile::fail(const char* what, std::uint64_t offset) const {
-  throw PstError(std::string(what) + ": " + std::strerror(errno), path_.string(),
-                 static_cast<std::int64_t>(offset));
-}
-
-void OutputFile::pwriteAll(const std::uint8_t* bytes, std::size_t size,
-                           std::uint64_t offset) const {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::pwrite(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("cannot write", offset + done);
-    }
-    done += static_cast<std::size_t>(n);
-  }
+  return Buffer(static_cast<std::uint8_t*>(SystemFile::allocateBuffer(kBufferCapacity, kHugePage)));
 }
 
 std::span<std::uint8_t> OutputFile::appendInPlace(std::uint64_t offset, std::size_t size,
@@ -265,15 +228,14 @@ void OutputFile::run(Job& job) {
       break;
     case Job::Kind::WriteAt:
       for (const Piece& piece : job.pieces) {
-        pwriteAll(piece.bytes.data(), piece.bytes.size(), piece.offset);
+        file_.writeAt(piece.bytes.data(), piece.bytes.size(), piece.offset);
       }
       break;
     case Job::Kind::SetSize:
-      if (::ftruncate(fd_, static_cast<off_t>(job.offset)) != 0)
-        fail("cannot set the file size", job.offset);
+      file_.setSize(job.offset);
       break;
     case Job::Kind::Sync:
-      if (::fsync(fd_) != 0) fail("cannot sync the file", 0);
+      file_.sync();
       releaseSynced(job.offset);
       break;
   }
@@ -281,7 +243,7 @@ void OutputFile::run(Job& job) {
 
 void OutputFile::writeBatch(Batch& batch) const {
   for (const auto& [at, size] : batch.seals) sealer_({batch.bytes.get() + at, size});
-  pwriteAll(batch.bytes.get(), batch.size, batch.start);
+  file_.writeAt(batch.bytes.get(), batch.size, batch.start);
   // No writeback is started here. A commit still patches pages appended since the one before
   // (the map pages of the interval being filled, an FMap) and pages in older intervals where
   // blocks were freed, and a page patched after its writeback is written again together with
@@ -298,16 +260,11 @@ void OutputFile::writeBatch(Batch& batch) const {
 // wholly inside a range, so a range with holes for the pages patched later dropped almost
 // nothing.
 void OutputFile::releaseSynced(std::uint64_t end) {
-#ifdef __linux__
   if (syncedPages_ != SyncedPages::Released || end <= releasedTo_) return;
-  ::posix_fadvise(fd_, static_cast<off_t>(releasedTo_), static_cast<off_t>(end - releasedTo_),
-                  POSIX_FADV_DONTNEED);
+  file_.releaseCached(releasedTo_, end);
   // The unit holding `end` may reach past it and is then dropped by the next release, which
   // starts at the last boundary of the largest unit (2 MB) at or before `end`.
   releasedTo_ = end & ~std::uint64_t{(2 << 20) - 1};
-#else
-  (void)end;
-#endif
 }
 
 std::vector<std::uint8_t> OutputFile::readAppended(std::uint64_t offset, std::size_t size) {
@@ -324,19 +281,7 @@ std::vector<std::uint8_t> OutputFile::readAppended(std::uint64_t offset, std::si
     rethrowWriterFailure();
   }
   std::vector<std::uint8_t> out(size);
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n =
-        ::pread(fd_, out.data() + done, size - done, static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("cannot read", offset + done);
-    }
-    if (n == 0)
-      throw PstError("unexpected end of file", path_.string(),
-                     static_cast<std::int64_t>(offset + done));
-    done += static_cast<std::size_t>(n);
-  }
+  file_.readAt(out.data(), size, offset);
   return out;
 }
 

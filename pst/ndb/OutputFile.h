@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "pst/ndb/SystemFile.h"
+
 namespace mailferry::pst {
 
 class OutputFile {
@@ -93,7 +95,6 @@ class OutputFile {
     std::uint64_t offset = 0;   // SetSize: the size; Sync: the end of the appends before it
   };
 
-  [[noreturn]] void fail(const char* what, std::uint64_t offset) const;
   // Hands the pending appends to the writer thread.
   void flush();
   // Hands a job to the threads behind everything appended so far, or, without `flushFirst`,
@@ -103,7 +104,6 @@ class OutputFile {
   void run(Job& job);
   // Runs `job` with the lock released and `busy` set, and records its failure.
   void runUnlocked(Job& job, bool& busy, std::unique_lock<std::mutex>& lock);
-  void pwriteAll(const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) const;
   void writerLoop();
   void syncerLoop();
   void writeBatch(Batch& batch) const;
@@ -114,7 +114,7 @@ class OutputFile {
   Sealer sealer_;
   SyncedPages syncedPages_;
   std::uint64_t releasedTo_ = 0;  // the syncer's: pages before this were released
-  int fd_ = -1;
+  SystemFile file_;
   Batch current_;
 
   std::mutex mutex_;

@@ -1,0 +1,97 @@
+// SystemFile on POSIX systems: open(O_EXCL), pwrite, pread, ftruncate, fsync, posix_fadvise.
+#ifndef _WIN32
+#include "pst/ndb/SystemFile.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "pst/ndb/Ids.h"
+
+namespace mailferry::pst {
+
+SystemFile::SystemFile(const std::filesystem::path& path) : path_(path) {
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd_ < 0) {
+    const int err = errno;
+    throw PstError(err == EEXIST ? std::string("the file already exists")
+                                 : std::string("cannot create the file: ") + std::strerror(err),
+                   path_.string());
+  }
+}
+
+SystemFile::~SystemFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void SystemFile::fail(const char* what, std::uint64_t offset) const {
+  throw PstError(std::string(what) + ": " + std::strerror(errno), path_.string(),
+                 static_cast<std::int64_t>(offset));
+}
+
+void SystemFile::writeAt(const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) const {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pwrite(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail("cannot write", offset + done);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+void SystemFile::readAt(std::uint8_t* bytes, std::size_t size, std::uint64_t offset) const {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pread(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail("cannot read", offset + done);
+    }
+    if (n == 0)
+      throw PstError("unexpected end of file", path_.string(),
+                     static_cast<std::int64_t>(offset + done));
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+void SystemFile::setSize(std::uint64_t size) const {
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail("cannot set the file size", size);
+}
+
+void SystemFile::sync() const {
+  if (::fsync(fd_) != 0) fail("cannot sync the file", 0);
+}
+
+void SystemFile::releaseCached(std::uint64_t from, std::uint64_t to) const {
+#ifdef __linux__
+  ::posix_fadvise(fd_, static_cast<off_t>(from), static_cast<off_t>(to - from),
+                  POSIX_FADV_DONTNEED);
+#else
+  (void)from;
+  (void)to;
+#endif
+}
+
+void* SystemFile::allocateBuffer(std::size_t size, std::size_t alignment) {
+  void* p = std::aligned_alloc(alignment, size);
+  if (!p) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  ::madvise(p, size, MADV_HUGEPAGE);
+#endif
+  return p;
+}
+
+void SystemFile::freeBuffer(void* p) {
+  std::free(p);
+}
+
+}  // namespace mailferry::pst
+#endif

@@ -1,0 +1,120 @@
+// SystemFile on Windows: CreateFileW(CREATE_NEW) with wide paths, positioned WriteFile and
+// ReadFile through OVERLAPPED offsets, SetFileInformationByHandle, FlushFileBuffers.
+#ifdef _WIN32
+#include "pst/ndb/SystemFile.h"
+
+#include <malloc.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <new>
+#include <string>
+
+#include "pst/ndb/Ids.h"
+
+namespace mailferry::pst {
+
+namespace {
+std::string lastErrorText() {
+  const DWORD code = GetLastError();
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string out = n ? std::string(text, n) : "error " + std::to_string(code);
+  if (text) LocalFree(text);
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == '.'))
+    out.pop_back();
+  return out;
+}
+
+OVERLAPPED at(std::uint64_t offset) {
+  OVERLAPPED o{};
+  o.Offset = static_cast<DWORD>(offset);
+  o.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return o;
+}
+
+// One call moves at most this much (the calls take a DWORD count).
+constexpr std::size_t kMaxChunk = 1u << 30;
+}  // namespace
+
+SystemFile::SystemFile(const std::filesystem::path& path) : path_(path) {
+  // Readers may look at the file while it is written; nobody else may write or delete it.
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    throw PstError(code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS
+                       ? std::string("the file already exists")
+                       : "cannot create the file: " + lastErrorText(),
+                   path_.string());
+  }
+  handle_ = h;
+}
+
+SystemFile::~SystemFile() {
+  if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+}
+
+void SystemFile::fail(const char* what, std::uint64_t offset) const {
+  throw PstError(std::string(what) + ": " + lastErrorText(), path_.string(),
+                 static_cast<std::int64_t>(offset));
+}
+
+void SystemFile::writeAt(const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) const {
+  std::size_t done = 0;
+  while (done < size) {
+    OVERLAPPED o = at(offset + done);
+    const DWORD chunk = static_cast<DWORD>(std::min(size - done, kMaxChunk));
+    DWORD n = 0;
+    if (!WriteFile(static_cast<HANDLE>(handle_), bytes + done, chunk, &n, &o))
+      fail("cannot write", offset + done);
+    done += n;
+  }
+}
+
+void SystemFile::readAt(std::uint8_t* bytes, std::size_t size, std::uint64_t offset) const {
+  std::size_t done = 0;
+  while (done < size) {
+    OVERLAPPED o = at(offset + done);
+    const DWORD chunk = static_cast<DWORD>(std::min(size - done, kMaxChunk));
+    DWORD n = 0;
+    if (!ReadFile(static_cast<HANDLE>(handle_), bytes + done, chunk, &n, &o) &&
+        GetLastError() != ERROR_HANDLE_EOF)
+      fail("cannot read", offset + done);
+    if (n == 0)
+      throw PstError("unexpected end of file", path_.string(),
+                     static_cast<std::int64_t>(offset + done));
+    done += n;
+  }
+}
+
+void SystemFile::setSize(std::uint64_t size) const {
+  FILE_END_OF_FILE_INFO info{};
+  info.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+  if (!SetFileInformationByHandle(static_cast<HANDLE>(handle_), FileEndOfFileInfo, &info,
+                                  sizeof info))
+    fail("cannot set the file size", size);
+}
+
+void SystemFile::sync() const {
+  if (!FlushFileBuffers(static_cast<HANDLE>(handle_))) fail("cannot sync the file", 0);
+}
+
+// Windows has no call to drop a file's clean pages from its cache; its cache manager trims
+// them itself.
+void SystemFile::releaseCached(std::uint64_t, std::uint64_t) const {}
+
+void* SystemFile::allocateBuffer(std::size_t size, std::size_t alignment) {
+  void* p = _aligned_malloc(size, alignment);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+
+void SystemFile::freeBuffer(void* p) {
+  _aligned_free(p);
+}
+
+}  // namespace mailferry::pst
+#endif
