@@ -13,6 +13,7 @@
 #include "mime/MimeTags.h"
 #include "mime/SearchKey.h"
 #include "mime/SizeTrackingSink.h"
+#include "mime/TreeRepair.h"
 
 namespace mailferry::mime {
 
@@ -66,101 +67,137 @@ std::uint64_t MessageConverter::convert(GMimeMessage* message, pst::MessageSink&
     report_.subject = envelope.subject;
     report_.recipients = envelope.recipients;
   }
-
-  // [MS-OXOSMIME] 2.1.3: clear-signed mail keeps its bodies and becomes one attachment holding
-  // the whole signed entity; opaque-signed or encrypted mail has no body, only that entity.
-  GMimeObject* root = g_mime_message_get_mime_part(message);
-  std::string messageClass = "IPM.Note";
-  GMimeObject* signedEntity = nullptr;
-  PartPlan plan;
-  if (root != nullptr && isClearSigned(root)) {
-    messageClass = "IPM.Note.SMIME.MultipartSigned";
-    signedEntity = root;
-    if (g_mime_multipart_get_count(GMIME_MULTIPART(root)) > 0) {
-      plan = planParts(g_mime_multipart_get_part(GMIME_MULTIPART(root), 0), depth + 2,
-                       options_.maxDepth);
-    }
-    plan.attachments.clear();
-  } else if (root != nullptr && isOpaqueSmime(root)) {
-    messageClass = "IPM.Note.SMIME";
-    plan.attachments.push_back({root, false, depth + 1});
-    const pst::PropTag contentType = sink.namedTag(
-        {pst::guidFromString(tags::kPsInternetHeaders), std::u16string(u"Content-Type")},
-        pst::PropType::Unicode);
-    sink.set(contentType, PropValue::utf8(orEmpty(g_mime_object_get_header(root, "Content-Type"))));
-  } else if (root != nullptr) {
-    plan = planParts(root, depth + 1, options_.maxDepth);
-  }
-  if (plan.depthCut) {
-    report_.warnings.push_back("MIME parts nested deeper than " +
-                               std::to_string(options_.maxDepth) + " levels were left out");
-  }
-  sink.set(tags::kMessageClass, PropValue::utf8(messageClass));
-
-  const WrittenBodies bodies = writeBodies(plan.body, sink, report_);
+  repairTree(message, options_.maxDepth, report_.warnings);
+  MessagePlan plan = planMessage(message, sink, depth);
+  sink.set(tags::kMessageClass, PropValue::utf8(plan.messageClass));
+  const WrittenBodies bodies = writeBodies(plan.parts.body, sink, report_);
   if (depth == 0) {
     report_.htmlBody = bodies.html;
     report_.textBody = bodies.text;
   }
   for (GMimePart* part : bodies.alsoAttach)
-    plan.attachments.push_back({GMIME_OBJECT(part), false, depth + 1});
+    plan.parts.attachments.push_back({GMIME_OBJECT(part), false, depth + 1});
+  const AttachmentTally tally = writeAttachments(plan, bodies.htmlUtf8, sink);
+  report_.attachments += tally.written;
+  return finishMessage(sink, tally, envelope);
+}
 
-  ShortNames shortNames;
-  AttachmentContext context{bodies.htmlUtf8, shortNames, report_};
-  std::size_t attachments = 0;
-  std::size_t hidden = 0;
-  if (signedEntity != nullptr) {
-    auto attachment = sink.addTrackedAttachment();
-    writeEntityAttachment(signedEntity, kSmimeFileName, *attachment, context);
-    attachment->close();
-    ++attachments;
-  }
-  for (const AttachmentPart& part : plan.attachments) {
-    if (GMIME_IS_MESSAGE_PART(part.object)) {
-      auto* messagePart = GMIME_MESSAGE_PART(part.object);
-      GMimeMessage* inner = g_mime_message_part_get_message(messagePart);
-      if (inner == nullptr) {
-        report_.warnings.push_back("an attached message could not be read: left out");
-        continue;
-      }
-      auto attachment = sink.addTrackedAttachment();
-      if (part.depth + 1 > options_.maxDepth) {
-        // Too deep to convert: kept as the .eml file it is, so nothing is lost.
-        report_.warnings.push_back("attached message nested deeper than " +
-                                   std::to_string(options_.maxDepth) + " levels: kept as a file");
-        writeEntityAttachment(GMIME_OBJECT(inner), "message.eml", *attachment, context);
-      } else {
-        setEmbeddedMessageProperties(messagePart, *attachment);
-        std::uint64_t innerBytes = 0;
-        {
-          const auto innerSink = attachment->embeddedMessage();
-          innerBytes = convert(inner, *innerSink, part.depth + 1);
-        }
-        attachment->addEmbeddedBytes(innerBytes);
-        finishAttachment(*attachment);
-        ++report_.embeddedMessages;
-      }
-      attachment->close();
-    } else {
-      auto attachment = sink.addTrackedAttachment();
-      if (writeFileAttachment(GMIME_PART(part.object), part.inAggregate, *attachment, context)) {
-        ++hidden;
-      }
-      attachment->close();
+MessagePlan MessageConverter::planMessage(GMimeMessage* message, SizeTrackingSink& sink,
+                                          int depth) {
+  // [MS-OXOSMIME] 2.1.3: clear-signed mail keeps its bodies and becomes one attachment holding
+  // the whole signed entity; opaque-signed or encrypted mail has no body, only that entity.
+  GMimeObject* root = g_mime_message_get_mime_part(message);
+  MessagePlan plan;
+  if (root != nullptr && isClearSigned(root)) {
+    plan.messageClass = "IPM.Note.SMIME.MultipartSigned";
+    plan.signedEntity = root;
+    if (g_mime_multipart_get_count(GMIME_MULTIPART(root)) > 0) {
+      plan.parts = planParts(g_mime_multipart_get_part(GMIME_MULTIPART(root), 0), depth + 2,
+                             options_.maxDepth);
     }
-    ++attachments;
+    plan.parts.attachments.clear();
+  } else if (root != nullptr && isOpaqueSmime(root)) {
+    plan.messageClass = "IPM.Note.SMIME";
+    plan.parts.attachments.push_back({root, false, depth + 1});
+    const pst::PropTag contentType = sink.namedTag(
+        {pst::guidFromString(tags::kPsInternetHeaders), std::u16string(u"Content-Type")},
+        pst::PropType::Unicode);
+    sink.set(contentType, PropValue::utf8(orEmpty(g_mime_object_get_header(root, "Content-Type"))));
+  } else if (root != nullptr) {
+    plan.parts = planParts(root, depth + 1, options_.maxDepth);
   }
-  report_.attachments += attachments;
+  if (plan.parts.depthCut) keepTextBelowTheCut(root, plan);
+  return plan;
+}
 
-  if (attachments > 0 && hidden == attachments) {
+void MessageConverter::keepTextBelowTheCut(GMimeObject* root, MessagePlan& plan) {
+  std::string kept = "the parts below were left out";
+  if (!plan.parts.body.any()) {
+    // The body of such a message is often at the bottom: its first text part, or failing that
+    // the raw text, is kept as the body.
+    if (GMimePart* text = deepestFirstTextPart(root)) {
+      if (isType(GMIME_OBJECT(text), "text", "html")) {
+        plan.parts.body.html = text;
+      } else {
+        plan.parts.body.text = text;
+      }
+      kept = "its first text kept as the body, the other parts left out";
+    } else {
+      plan.rawBody = rawTextPart(takeString(g_mime_object_to_string(root, nullptr)));
+      plan.parts.body.text = plan.rawBody.get();
+      kept = "its raw text kept as the body";
+    }
+  }
+  report_.warnings.push_back("MIME parts nested deeper than " + std::to_string(options_.maxDepth) +
+                             " levels: " + kept);
+}
+
+MessageConverter::AttachmentTally MessageConverter::writeAttachments(const MessagePlan& plan,
+                                                                     const std::string& htmlUtf8,
+                                                                     SizeTrackingSink& sink) {
+  ShortNames shortNames;
+  AttachmentContext context{htmlUtf8, shortNames, report_};
+  AttachmentTally tally;
+  if (plan.signedEntity != nullptr) {
+    auto attachment = sink.addTrackedAttachment();
+    writeEntityAttachment(plan.signedEntity, kSmimeFileName, *attachment, context);
+    attachment->close();
+    ++tally.written;
+  }
+  for (const AttachmentPart& part : plan.parts.attachments) {
+    const bool isMessage = GMIME_IS_MESSAGE_PART(part.object);
+    if (isMessage && g_mime_message_part_get_message(GMIME_MESSAGE_PART(part.object)) == nullptr) {
+      report_.warnings.push_back("an attached message could not be read: left out");
+      continue;
+    }
+    auto attachment = sink.addTrackedAttachment();
+    if (isMessage) {
+      writeAttachedMessage(part, *attachment, context);
+    } else if (writeFileAttachment(GMIME_PART(part.object), part.inAggregate, *attachment,
+                                   context)) {
+      ++tally.hidden;
+    }
+    attachment->close();
+    ++tally.written;
+  }
+  return tally;
+}
+
+void MessageConverter::writeAttachedMessage(const AttachmentPart& part,
+                                            SizeTrackingAttachment& attachment,
+                                            AttachmentContext& context) {
+  auto* messagePart = GMIME_MESSAGE_PART(part.object);
+  GMimeMessage* inner = g_mime_message_part_get_message(messagePart);
+  if (part.depth + 1 > options_.maxDepth) {
+    // Too deep to convert: kept as the .eml file it is, so nothing is lost.
+    report_.warnings.push_back("attached message nested deeper than " +
+                               std::to_string(options_.maxDepth) + " levels: kept as a file");
+    writeEntityAttachment(GMIME_OBJECT(inner), "message.eml", attachment, context);
+    return;
+  }
+  setEmbeddedMessageProperties(messagePart, attachment);
+  std::uint64_t innerBytes = 0;
+  {
+    const auto innerSink = attachment.embeddedMessage();
+    innerBytes = convert(inner, *innerSink, part.depth + 1);
+  }
+  attachment.addEmbeddedBytes(innerBytes);
+  finishAttachment(attachment);
+  ++report_.embeddedMessages;
+}
+
+std::uint64_t MessageConverter::finishMessage(SizeTrackingSink& sink, const AttachmentTally& tally,
+                                              const Envelope& envelope) {
+  if (tally.written > 0 && tally.hidden == tally.written) {
     // Only inline images: Outlook then shows no paper clip ([MS-OXCMAIL] 2.2.3.4.1.4.1).
     const pst::PropTag smartNoAttach =
         sink.namedTag({pst::guidFromString(tags::kPsetidCommon), tags::kLidSmartNoAttach},
                       pst::PropType::Boolean);
     sink.set(smartNoAttach, PropValue::boolean(true));
   }
-  sink.set(tags::kMessageFlags,
-           PropValue::int32(tags::kMsgFlagRead | (attachments > 0 ? tags::kMsgFlagHasAttach : 0)));
+  sink.set(
+      tags::kMessageFlags,
+      PropValue::int32(tags::kMsgFlagRead | (tally.written > 0 ? tags::kMsgFlagHasAttach : 0)));
   sink.set(tags::kMessageStatus, PropValue::int32(0));
   sink.set(tags::kSearchKey, PropValue::binary(newMessageSearchKey()));
   // Creation and modification: when the message arrived, which keeps imports reproducible.

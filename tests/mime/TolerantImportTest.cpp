@@ -84,5 +84,33 @@ TEST(TolerantImportTest, ObsoleteZonesAreRead) {
   }
 }
 
+TEST(TolerantImportTest, SplitWordsAndLooseAddressesAreRead) {
+  const auto split = importHostile("split-encoded-words.eml");
+  EXPECT_EQ(split->message.str(tags::kSubject), "Split encoded-words with padding: Grüße");
+  EXPECT_EQ(split->message.str(tags::kSentRepresentingName), "Jürgen Müller");
+
+  const auto loose = importHostile("address-without-brackets.eml");
+  EXPECT_EQ(loose->message.str(tags::kSentRepresentingName), "Big Bug");
+  EXPECT_EQ(loose->message.str(tags::kSentRepresentingEmailAddress), "bb@example.net");
+}
+
+TEST(TolerantImportTest, BrokenStructuresKeepTheirText) {
+  const auto never = importHostile("boundary-never-appears.eml");
+  EXPECT_EQ(never->message.str(tags::kBody),
+            "This text stands where the parts should be.\nIt is all the message has.\n");
+  EXPECT_TRUE(never->message.attachments.empty());
+
+  const auto noSubtype = importHostile("no-subtype.eml");
+  EXPECT_EQ(noSubtype->message.str(tags::kBody), "Shown as plain text, not as an attachment.\n");
+  EXPECT_TRUE(noSubtype->message.attachments.empty());
+
+  const auto forwarded = importHostile("base64-attached-message.eml");
+  ASSERT_EQ(forwarded->message.attachments.size(), 1u);
+  const auto& embedded = forwarded->message.attachments[0]->embedded;
+  ASSERT_TRUE(embedded != nullptr);
+  EXPECT_EQ(embedded->str(tags::kSubject), "The attached message");
+  EXPECT_EQ(embedded->str(tags::kBody), "Text of the attached message.\n");
+}
+
 }  // namespace
 }  // namespace mailferry::mime
