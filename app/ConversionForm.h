@@ -76,6 +76,8 @@ class ConversionForm : public QWidget, public sources::ConversionWindow {
   void setGridCol(int col) override;
   int gridColWidth(int col) const override;
   void setGridColWidth(int col, int twips) override;
+  sources::SkippedFolders& skippedFolders() override { return skipped_; }
+  const sources::SkippedFolders& skippedFolders() const override { return skipped_; }
   std::string countCaption() const override;
   void setCountCaption(const std::string& text) override;
   std::string currentCaption() const override;
@@ -114,6 +116,7 @@ class ConversionForm : public QWidget, public sources::ConversionWindow {
   static constexpr int kYieldIntervalMilliseconds = 10;
 
   sources::WindowKind kind_;
+  sources::SkippedFolders skipped_;
   bool centred_ = false;
   QElapsedTimer sinceYield_;
 };

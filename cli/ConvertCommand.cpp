@@ -6,12 +6,14 @@
 #include <functional>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "cli/TerminalWindow.h"
 #include "contacts/ContactsRun.h"
 #include "email/EmailRun.h"
 #include "sources/Dialogs.h"
 #include "sources/FsPath.h"
+#include "sources/SkippedFolders.h"
 #include "sources/SourceList.h"
 #include "store/RunSummary.h"
 
@@ -35,8 +37,8 @@ constexpr const char* kHelp =
     "\n"
     "Exit status:\n"
     "  0  every file was converted\n"
-    "  1  some files could not be converted (each is named on standard error),\n"
-    "     or no file matched (then no PST file is made)\n"
+    "  1  some files could not be converted, or some folders could not be searched (each\n"
+    "     is named on standard error), or no file matched (then no PST file is made)\n"
     "  2  bad arguments, or the PST file could not be made (the cause is on standard error)\n";
 
 namespace fs = std::filesystem;
@@ -56,6 +58,15 @@ int usageError(std::FILE* err, const std::string& message) {
 int fail(std::FILE* err, const std::string& message) {
   std::fprintf(err, "mailferry-convert: %s\n", message.c_str());
   return kExitUsage;
+}
+
+// Every folder the search left out, one line each (the messages name only the first few).
+void nameSkippedFolders(const std::vector<sources::SkippedFolder>& skipped, std::FILE* err) {
+  for (const sources::SkippedFolder& folder : skipped) {
+    const bool unreadable = folder.kind == sources::SkippedFolder::Kind::Unreadable;
+    std::fprintf(err, "%s: %s: %s\n", unreadable ? "not searched" : "not followed",
+                 folder.path.c_str(), folder.reason.c_str());
+  }
 }
 
 // What the command line needs of a run of either kind.
@@ -94,7 +105,10 @@ int convertFolder(sources::WindowKind kind, const Run& run, const fs::path& sour
 
   sources::CmdAddFolder_Click(window);
   // The found-message has been shown; with nothing found there is nothing to convert.
-  if (!window.convertEnabled()) return kExitSomeFailed;
+  if (!window.convertEnabled()) {
+    nameSkippedFolders(window.skippedFolders().all(), err);
+    return kExitSomeFailed;
+  }
 
   std::error_code ec;
   bool createdOutput = false;
@@ -116,9 +130,12 @@ int convertFolder(sources::WindowKind kind, const Run& run, const fs::path& sour
   for (const store::FailedFile& failure : tally.failures) {
     std::fprintf(err, "not converted: %s: %s\n", failure.path.c_str(), failure.cause.c_str());
   }
+  nameSkippedFolders(tally.skippedFolders, err);
   std::fprintf(out, "%s\n", tally.pstPath.c_str());
   std::fflush(out);
-  return tally.failures.empty() ? kExitConverted : kExitSomeFailed;
+  const bool complete =
+      tally.failures.empty() && sources::countUnreadable(tally.skippedFolders) == 0;
+  return complete ? kExitConverted : kExitSomeFailed;
 }
 
 }  // namespace

@@ -47,6 +47,7 @@ ContactsRunResult CmdExtractDBX_Click(sources::ConversionWindow& window) {
   }
   result.storeDisplayName = target->storeDisplayName;
   result.tally.pstPath = target->pstPath;
+  result.tally.skippedFolders = window.skippedFolders().all();
 
   const int rows = window.gridRows();
   sources::ReadAhead readAhead(sources::listedFiles(window));

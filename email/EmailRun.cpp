@@ -214,6 +214,7 @@ EmailRunResult CmdExtractDBX_Click(sources::ConversionWindow& window) {
     return result;
   }
   result.tally.pstPath = target->pstPath;
+  result.tally.skippedFolders = window.skippedFolders().all();
   result.storeDisplayName = target->storeDisplayName;
 
   EmailRun run(window, *target, result);

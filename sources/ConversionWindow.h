@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sources/Dialogs.h"
+#include "sources/SkippedFolders.h"
 
 namespace mailferry::sources {
 
@@ -35,6 +36,11 @@ class ConversionWindow {
   virtual void setGridCol(int col) = 0;
   virtual int gridColWidth(int col) const = 0;
   virtual void setGridColWidth(int col, int twips) = 0;
+
+  // The folders its folder searches left out, kept beside the grid and grown like it; the
+  // run's summary counts them.
+  virtual SkippedFolders& skippedFolders() = 0;
+  virtual const SkippedFolders& skippedFolders() const = 0;
 
   // Captions of lblCount1, LblCurrentDBX and LblProgessCurrent.
   virtual std::string countCaption() const = 0;

@@ -5,12 +5,31 @@
 #include <filesystem>
 #include <system_error>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 #include "sources/FsPath.h"
 #include "sources/OrdinalOrder.h"
 
 namespace mailferry::sources {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// A junction (an NTFS mount point) may lead anywhere, to an ancestor too: the search
+// follows it like a symbolic link, under the same guard.
+bool isReparsePoint([[maybe_unused]] const fs::path& path) {
+#if defined(_WIN32)
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+#else
+  return false;
+#endif
+}
+
+}  // namespace
 
 bool folderExists(const std::string& path) {
   if (path.empty()) return false;
@@ -24,20 +43,23 @@ FolderListing listFolder(const std::string& folder) {
   for (const fs::directory_entry& entry : fs::directory_iterator(base)) {
     std::string name = fromFsPath(entry.path().filename());
     const fs::file_type own = entry.symlink_status().type();
-    if (own == fs::file_type::directory) {
-      listing.subfolders.push_back({std::move(name), false});
-    } else if (own == fs::file_type::regular) {
+    if (own == fs::file_type::regular) {
       listing.files.push_back(std::move(name));
-    } else if (own == fs::file_type::symlink) {
+    } else if (own == fs::file_type::symlink || isReparsePoint(entry.path())) {
       std::error_code ec;
       const fs::file_status target = fs::status(entry.path(), ec);
       if (target.type() == fs::file_type::not_found) continue;  // dangling link
-      if (ec) throw fs::filesystem_error("cannot follow link", entry.path(), ec);
+      if (ec) {
+        listing.unfollowable.push_back({std::move(name), ec});
+        continue;
+      }
       if (target.type() == fs::file_type::directory) {
         listing.subfolders.push_back({std::move(name), true});
       } else if (target.type() == fs::file_type::regular) {
         listing.files.push_back(std::move(name));
       }
+    } else if (own == fs::file_type::directory) {
+      listing.subfolders.push_back({std::move(name), false});
     }
   }
   std::sort(
@@ -45,6 +67,10 @@ FolderListing listFolder(const std::string& folder) {
       [](const ListedFolder& a, const ListedFolder& b) { return ordinalLess(a.name, b.name); });
   std::sort(listing.files.begin(), listing.files.end(),
             [](const std::string& a, const std::string& b) { return ordinalLess(a, b); });
+  std::sort(listing.unfollowable.begin(), listing.unfollowable.end(),
+            [](const UnfollowableLink& a, const UnfollowableLink& b) {
+              return ordinalLess(a.name, b.name);
+            });
   return listing;
 }
 

@@ -33,6 +33,9 @@ class PlainWindow : public ConversionWindow {
   int gridColWidth(int col) const override;
   void setGridColWidth(int col, int twips) override;
 
+  SkippedFolders& skippedFolders() override { return skipped_; }
+  const SkippedFolders& skippedFolders() const override { return skipped_; }
+
   std::string countCaption() const override { return count_; }
   void setCountCaption(const std::string& text) override { count_ = text; }
   std::string currentCaption() const override { return current_; }
@@ -63,6 +66,7 @@ class PlainWindow : public ConversionWindow {
   int fixedCols_ = 0;
   int row_ = 0;
   int col_ = 0;
+  SkippedFolders skipped_;
   std::string count_;
   std::string current_;
   std::string progress_;

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "sources/PathSeparator.h"
 #include "sources/Text.h"
@@ -41,6 +42,23 @@ std::string userProfile() {
   if (const char* home = std::getenv("HOME")) return home;
 #endif
   return {};
+}
+
+constexpr char kRefusedFolderMessage[] = "Please Select Correct Store Folder.";
+
+// One message for the whole search: the count, then the folders left out and why.
+std::string foundMessage(WindowKind kind, int found, const std::vector<SkippedFolder>& skipped,
+                         bool startRefused) {
+  std::string text = std::to_string(found) + foundMessageWording(kind);
+  const std::string skippedText = describeSkippedFolders(skipped);
+  if (!skippedText.empty()) text += "\n\n" + skippedText;
+  if (startRefused) text += std::string("\n\n") + kRefusedFolderMessage;
+  return text;
+}
+
+MessageIcon foundMessageIcon(const std::vector<SkippedFolder>& skipped) {
+  if (skipped.empty()) return MessageIcon::None;
+  return countUnreadable(skipped) > 0 ? MessageIcon::Exclamation : MessageIcon::Information;
 }
 
 }  // namespace
@@ -106,6 +124,8 @@ void CmdAddFolder_Click(ConversionWindow& window) {
   if (!endsWithSeparator(chosen, kPathSeparator)) chosen += kPathSeparator;
 
   int found = 0;
+  std::vector<SkippedFolder> skipped;
+  bool startRefused = false;
   {
     BusyPointer busy(window);
     std::shared_ptr<pathLogger::StringList> files;
@@ -115,6 +135,8 @@ void CmdAddFolder_Click(ConversionWindow& window) {
       logger.fullFileNamesOnly(true);
       logger.LogPath(chosen);
       files = logger.fullFileNames();
+      skipped = logger.skippedFolders();
+      startRefused = logger.startFolderRefused();
       logger.Terminate();
     }
     for (const std::string& file : *files) {
@@ -126,9 +148,10 @@ void CmdAddFolder_Click(ConversionWindow& window) {
       }
     }
   }
+  window.skippedFolders().add(skipped);
   window.setConvertEnabled(found > 0);
-  dialogs().messageBox(std::to_string(found) + foundMessageWording(kind),
-                       std::string(kApplicationTitle), MessageIcon::None);
+  dialogs().messageBox(foundMessage(kind, found, skipped, startRefused),
+                       std::string(kApplicationTitle), foundMessageIcon(skipped));
 }
 
 void Form_Load(ConversionWindow& window) {

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <utility>
 #include <vector>
 
-#include "sources/Dialogs.h"
 #include "sources/FolderListing.h"
 #include "sources/FsPath.h"
 #include "sources/PathSeparator.h"
@@ -17,8 +17,6 @@ namespace mailferry::sources {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr char kRefusedFolderMessage[] = "Please Select Correct Store Folder.";
 
 bool isWithin(const fs::path& candidate, const fs::path& root) {
   const auto [rootEnd, candidateAt] =
@@ -33,14 +31,17 @@ class LinkLoopGuard {
  public:
   explicit LinkLoopGuard(std::string start) : start_(std::move(start)) {}
 
-  bool admit(const std::string& linkPath) {
+  // The walked tree that holds the link's target, or nothing when the link may be followed
+  // (its target then becomes a walked tree). Throws fs::filesystem_error when the target
+  // cannot be resolved.
+  std::optional<fs::path> coveringTree(const std::string& linkPath) {
     if (roots_.empty()) roots_.push_back(fs::canonical(toFsPath(start_)));
     fs::path target = fs::canonical(toFsPath(linkPath));
     for (const fs::path& root : roots_) {
-      if (isWithin(target, root)) return false;
+      if (isWithin(target, root)) return target;
     }
     roots_.push_back(std::move(target));
-    return true;
+    return std::nullopt;
   }
 
  private:
@@ -48,8 +49,25 @@ class LinkLoopGuard {
   std::vector<fs::path> roots_;
 };
 
-bool isPermissionDenied(const std::error_code& ec) {
-  return ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted;
+// A folder as the messages name it: without the separator the search keeps at its end.
+std::string shownFolder(const std::string& folder) {
+  if (folder.size() > 1 && folder.back() == kPathSeparator) {
+    return folder.substr(0, folder.size() - 1);
+  }
+  return folder;
+}
+
+SkippedFolder unreadable(const std::string& folder, const std::error_code& cause) {
+  return {shownFolder(folder), cause.message(), SkippedFolder::Kind::Unreadable};
+}
+
+// A link whose target cannot be reached: a loop of links is a note, any other cause a
+// folder the search could not look into.
+SkippedFolder unfollowable(const std::string& link, const std::error_code& cause) {
+  if (cause == std::errc::too_many_symbolic_link_levels) {
+    return {link, "the link leads round in a loop", SkippedFolder::Kind::LinkNotFollowed};
+  }
+  return unreadable(link, cause);
 }
 
 }  // namespace
@@ -97,6 +115,8 @@ std::string pathLogger::AddBackslash(const std::string& path) {
 }
 
 void pathLogger::LogPath(const std::string& start) {
+  skipped_.clear();
+  startFolderRefused_ = false;
   if (!folderExists(start)) return;
 
   count_ = 1;
@@ -110,35 +130,50 @@ void pathLogger::LogPath(const std::string& start) {
   const auto yieldNow = [this] {
     if (yield_) yield_();
   };
-  try {
-    do {
-      const std::string dir = folders.item(static_cast<std::size_t>(current));
-      const FolderListing listing = listFolder(dir);
-      for (const ListedFolder& sub : listing.subfolders) {
-        if (sub.isLink && !loopGuard.admit(dir + sub.name)) continue;
-        ++queued;
-        folders.add(dir + sub.name + kPathSeparator, "K" + std::to_string(queued));
-        yieldNow();
+  // A folder that cannot be listed, or a link that cannot be resolved, is noted and left
+  // out; the search goes on with the rest of the queue.
+  const auto follows = [&](const std::string& link) {
+    try {
+      const std::optional<fs::path> covering = loopGuard.coveringTree(link);
+      if (!covering) return true;
+      skipped_.push_back(
+          {link, "a link to " + fromFsPath(*covering) + ", which the search covers already",
+           SkippedFolder::Kind::LinkNotFollowed});
+    } catch (const fs::filesystem_error& error) {
+      skipped_.push_back(unfollowable(link, error.code()));
+    }
+    return false;
+  };
+  for (; current <= queued; ++current) {
+    const std::string dir = folders.item(static_cast<std::size_t>(current));
+    FolderListing listing;
+    try {
+      listing = listFolder(dir);
+    } catch (const fs::filesystem_error& error) {
+      skipped_.push_back(unreadable(dir, error.code()));
+      startFolderRefused_ = current == 1;
+      continue;
+    }
+    for (const UnfollowableLink& link : listing.unfollowable) {
+      skipped_.push_back(unfollowable(dir + link.name, link.cause));
+    }
+    for (const ListedFolder& sub : listing.subfolders) {
+      if (sub.isLink && !follows(dir + sub.name)) continue;
+      ++queued;
+      folders.add(dir + sub.name + kPathSeparator, "K" + std::to_string(queued));
+      yieldNow();
+    }
+    for (const std::string& file : listing.files) {
+      const std::string key = "K" + std::to_string(count_);
+      if (fullFileNamesOnly_) {
+        full.add(dir + file, key);
+      } else {
+        fileNames()->add(file, key);
+        full.add(dir + file, key);
+        pathPointers()->add(current, key);
       }
-      for (const std::string& file : listing.files) {
-        const std::string key = "K" + std::to_string(count_);
-        if (fullFileNamesOnly_) {
-          full.add(dir + file, key);
-        } else {
-          fileNames()->add(file, key);
-          full.add(dir + file, key);
-          pathPointers()->add(current, key);
-        }
-        ++count_;
-        yieldNow();
-      }
-      ++current;
-    } while (current <= queued);
-  } catch (const fs::filesystem_error& error) {
-    // The search ends here and keeps what it recorded; only a refused folder is reported.
-    if (isPermissionDenied(error.code())) {
-      dialogs().messageBox(kRefusedFolderMessage, std::string(kApplicationTitle),
-                           MessageIcon::Information);
+      ++count_;
+      yieldNow();
     }
   }
 }

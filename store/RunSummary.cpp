@@ -45,6 +45,11 @@ RunSummary summarizeRun(const RunTally& tally, ItemWords words) {
     }
     if (failed > named) summary.text += "\n... and " + std::to_string(failed - named) + " more.";
   }
+  if (const std::string skipped = sources::describeSkippedFolders(tally.skippedFolders);
+      !skipped.empty()) {
+    summary.text += "\n" + skipped;
+    summary.warning = summary.warning || sources::countUnreadable(tally.skippedFolders) > 0;
+  }
   if (!tally.pstPath.empty()) summary.text += "\nSaved in: " + tally.pstPath;
   return summary;
 }

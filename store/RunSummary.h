@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sources/SkippedFolders.h"
+
 namespace mailferry::store {
 
 // A listed file that did not become an item, and why.
@@ -18,6 +20,8 @@ struct RunTally {
   std::vector<FailedFile> failures;  // in row order
   std::string pstPath;               // the new store's file, once it is made
   std::string storeError;            // why the store could not be finished, if it could not
+  // The folders the searches behind the list left out; unreadable ones count against the run.
+  std::vector<sources::SkippedFolder> skippedFolders;
 };
 
 // What the items are called: "message"/"messages", "contact"/"contacts".
@@ -31,7 +35,9 @@ inline constexpr int kNamedFailures = 5;
 
 struct RunSummary {
   std::string text;
-  bool warning = false;  // some or all files failed, or the store could not be finished
+  // Some or all files failed, a folder could not be searched, or the store could not be
+  // finished.
+  bool warning = false;
 };
 
 RunSummary summarizeRun(const RunTally& tally, ItemWords words);

@@ -1,5 +1,7 @@
 // mailferry-convert run as a subprocess: exit status, the PST path as the last line of
 // standard output, the output folder, bad arguments, no matches, two runs in one second.
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -42,16 +44,18 @@ std::string slurp(const fs::path& file) {
 
 class ConvertProgramTest : public ::testing::Test {
  protected:
-  ProgramRun convert(const std::string& arguments) {
+  // `as` runs the program under another user ("setpriv ...") when not empty.
+  ProgramRun convert(const std::string& arguments, const std::string& as = "") {
     const std::string bin = oracle::environmentOr("MAILFERRY_BIN_DIR", "build/bin");
     const fs::path out = fs::path(scratch_.root()) / "stdout";
     const fs::path err = fs::path(scratch_.root()) / "stderr";
     ProgramRun run;
     // Grouped, so that the helper's own redirection of stderr does not override ours.
-    run.exitCode = oracle::runCommand("{ " + oracle::shellQuote(bin + "/mailferry-convert") + " " +
-                                      arguments + " >" + oracle::shellQuote(out.string()) + " 2>" +
-                                      oracle::shellQuote(err.string()) + " </dev/null; }")
-                       .exitCode;
+    run.exitCode =
+        oracle::runCommand("{ " + as + " " + oracle::shellQuote(bin + "/mailferry-convert") + " " +
+                           arguments + " >" + oracle::shellQuote(out.string()) + " 2>" +
+                           oracle::shellQuote(err.string()) + " </dev/null; }")
+            .exitCode;
     run.out = slurp(out);
     run.err = slurp(err);
     return run;
@@ -179,6 +183,46 @@ TEST_F(ConvertProgramTest, ContactsRunTheSameWay) {
   const auto readers =
       oracle::compareReaders(pst, R"({"folders": [{"path": "Contacts", "itemCount": 1}]})");
   EXPECT_EQ(readers.exitCode, 0) << readers.output;
+}
+
+TEST_F(ConvertProgramTest, UnreadableFolderIsNamedSkippedAndCountedInBothRuns) {
+  message("Mail/A/a.eml", "a");
+  message("Mail/R/r.eml", "r");
+  message("Mail/Z/z.eml", "z");
+  const std::string samples =
+      oracle::environmentOr("MAILFERRY_SOURCE_DIR", ".") + "/samples/contacts";
+  fs::copy_file(samples + "/Minimal.contact", sources_.path("Mail/Z/Minimal.contact"));
+  fs::create_directory_symlink("..", sources_.path("Mail/Z/up"));
+  fs::permissions(sources_.path("Mail/R"), fs::perms::none);
+  fs::permissions(output_.root(), fs::perms::all);
+  // Root reads every folder: search as nobody then.
+  const std::string as = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+  if (oracle::runCommand(as + " true").exitCode != 0) GTEST_SKIP() << "cannot drop privileges";
+  if (oracle::runCommand(as + " test -x " + oracle::shellQuote(sources_.path("Mail/R"))).exitCode ==
+      0) {
+    GTEST_SKIP() << "the closed folder stays readable";
+  }
+  const std::string notSearched =
+      "not searched: " + sources_.path("Mail/R") + ": Permission denied\n";
+  const std::string notFollowed = "not followed: " + sources_.path("Mail/Z/up") + ": a link to ";
+
+  const ProgramRun mail = convert(emails(output_.root()), as);
+  EXPECT_EQ(mail.exitCode, 1) << mail.err;
+  EXPECT_THAT(mail.err, HasSubstr("2 Email Messages Found.\n\n1 folder could not be searched:"));
+  EXPECT_THAT(mail.err,
+              HasSubstr("2 messages converted, 0 failed.\n1 folder could not be searched:"));
+  EXPECT_THAT(mail.err, HasSubstr(notSearched));
+  EXPECT_THAT(mail.err, HasSubstr(notFollowed));
+  EXPECT_TRUE(fs::is_regular_file(mail.lastLine())) << mail.out;
+
+  const ProgramRun people = convert(
+      "contacts " + oracle::shellQuote(sources_.root()) + " " + oracle::shellQuote(output_.root()),
+      as);
+  EXPECT_EQ(people.exitCode, 1) << people.err;
+  EXPECT_THAT(people.err,
+              HasSubstr("1 contact converted, 0 failed.\n1 folder could not be searched:"));
+  EXPECT_THAT(people.err, HasSubstr(notSearched));
+  EXPECT_TRUE(fs::is_regular_file(people.lastLine())) << people.out;
 }
 
 TEST_F(ConvertProgramTest, TwoRunsInOneSecondMakeTwoFiles) {

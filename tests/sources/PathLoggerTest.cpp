@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -185,63 +186,69 @@ TEST(PathLoggerTest, HiddenFilesAndFoldersAreRecorded) {
               ElementsAre(tree.path("S/.hidden.eml"), tree.path("S/.store/m.eml")));
 }
 
-TEST(PathLoggerTest, LinksAreFollowedButALoopEnds) {
+std::vector<std::string> skippedLines(const std::vector<SkippedFolder>& skipped) {
+  std::vector<std::string> lines;
+  for (const SkippedFolder& folder : skipped) {
+    const bool note = folder.kind == SkippedFolder::Kind::LinkNotFollowed;
+    lines.push_back((note ? "note " : "unreadable ") + folder.path + ": " + folder.reason);
+  }
+  return lines;
+}
+
+TEST(PathLoggerTest, LinksAreFollowedOnceAndEveryLoopIsNotedAndSkipped) {
   TempTree tree;
   tree.file("S/a.eml");
+  tree.file("S/B/b.eml");
+  tree.file("S/Z/z.eml");
   tree.file("Other/o.eml");
-  std::filesystem::create_directory_symlink(tree.path("S"), tree.path("S/again"));
-  std::filesystem::create_directory_symlink(tree.path("Other"), tree.path("S/other"));
-  std::filesystem::create_symlink(tree.path("Other/o.eml"), tree.path("S/link.eml"));
-  std::filesystem::create_symlink(tree.path("nowhere"), tree.path("S/dangling.eml"));
+  namespace fs = std::filesystem;
+  fs::create_directory_symlink(tree.path("S"), tree.path("S/again"));
+  fs::create_directory_symlink(tree.path("Other"), tree.path("S/other"));
+  fs::create_symlink(tree.path("Other/o.eml"), tree.path("S/link.eml"));
+  fs::create_symlink(tree.path("nowhere"), tree.path("S/dangling.eml"));
+  fs::create_directory_symlink(".", tree.path("S/B/loopy"));  // its own folder
+  fs::create_directory_symlink("..", tree.path("S/B/up"));    // an ancestor
+  fs::create_symlink("self", tree.path("S/B/self"));          // a link to itself
   pathLogger logger;
   logger.PathLogInit();
   logger.LogPath(tree.path("S"));
-  EXPECT_THAT(
-      values(*logger.fullFileNames()),
-      ElementsAre(tree.path("S/a.eml"), tree.path("S/link.eml"), tree.path("S/other/o.eml")));
+
+  // The search goes on past every loop: the files of later folders are found.
+  EXPECT_THAT(values(*logger.fullFileNames()),
+              ElementsAre(tree.path("S/a.eml"), tree.path("S/link.eml"), tree.path("S/B/b.eml"),
+                          tree.path("S/Z/z.eml"), tree.path("S/other/o.eml")));
+  const std::string s = fs::canonical(tree.path("S")).string();
+  const std::string b = fs::canonical(tree.path("S/B")).string();
+  const std::string covered = ", which the search covers already";
+  EXPECT_THAT(skippedLines(logger.skippedFolders()),
+              ElementsAre("note " + tree.path("S/again") + ": a link to " + s + covered,
+                          "note " + tree.path("S/B/self") + ": the link leads round in a loop",
+                          "note " + tree.path("S/B/loopy") + ": a link to " + b + covered,
+                          "note " + tree.path("S/B/up") + ": a link to " + s + covered));
+  EXPECT_FALSE(logger.startFolderRefused());
 }
 
-// Runs a search of start in a child process as a user that cannot open refused, and returns
-// what it recorded and showed, one item per line; "skip" when the folder stays readable.
-std::string searchAsUnprivilegedUser(const std::string& start, const std::string& refused) {
+// Runs work in a child process as a user that cannot open refused, and returns what it
+// wrote; "skip: <why>" when the folder stays readable.
+std::string asUnprivilegedUser(const std::string& refused,
+                               const std::function<std::string()>& work) {
   int fds[2];
   if (pipe(fds) != 0) return "pipe failed";
   const pid_t child = fork();
   if (child == 0) {
     close(fds[0]);
-    std::ostringstream out;
+    std::string text;
     if (geteuid() == 0) {
       constexpr uid_t kNobody = 65534;
       if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) {
-        out << "skip: cannot drop privileges\n";
+        text = "skip: cannot drop privileges\n";
       }
     }
     if (DIR* dir = opendir(refused.c_str())) {
       closedir(dir);
-      out << "skip: the refused folder stays readable\n";
+      text = "skip: the refused folder stays readable\n";
     }
-    if (out.str().empty()) {
-      RecordingDialogs dialogs;
-      pathLogger logger;
-      logger.PathLogInit();
-      logger.LogPath(start);
-      out << "count " << logger.Count() << '\n';
-      for (const auto& folder : *logger.pathNames()) out << "folder " << folder << '\n';
-      for (const auto& file : *logger.fullFileNames()) out << "file " << file << '\n';
-      for (const auto& m : dialogs.messages) {
-        out << "message " << m.text << '|' << m.title << '|' << static_cast<int>(m.icon) << '\n';
-      }
-      // The folder command goes on with the partial list.
-      MemoryWindow window(WindowKind::Email);
-      dialogs.browseAnswers.push_back(start);
-      CmdAddFolder_Click(window);
-      for (const auto& path : window.listed()) out << "listed " << path << '\n';
-      out << "convert " << window.convertEnabled() << '\n';
-      for (std::size_t i = 1; i < dialogs.messages.size(); ++i) {
-        out << "then " << dialogs.messages[i].text << '\n';
-      }
-    }
-    const std::string text = out.str();
+    if (text.empty()) text = work();
     const ssize_t written = write(fds[1], text.data(), text.size());
     _exit(written == static_cast<ssize_t>(text.size()) ? 0 : 1);
   }
@@ -255,32 +262,53 @@ std::string searchAsUnprivilegedUser(const std::string& start, const std::string
   return result;
 }
 
-TEST(PathLoggerTest, RefusedFolderEndsTheSearchWithOneMessage) {
+// The folder command over start: what it listed and skipped, and the one message it showed.
+std::string folderCommandOver(const std::string& start) {
+  RecordingDialogs dialogs;
+  dialogs.browseAnswers.push_back(start);
+  MemoryWindow window(WindowKind::Email);
+  CmdAddFolder_Click(window);
+  std::ostringstream out;
+  for (const auto& path : window.listed()) out << "listed " << path << '\n';
+  for (const auto& line : skippedLines(window.skippedFolders().all())) out << line << '\n';
+  out << "convert " << window.convertEnabled() << '\n';
+  for (const auto& m : dialogs.messages) {
+    out << "message " << static_cast<int>(m.icon) << ' ' << m.text << '\n';
+  }
+  return out.str();
+}
+
+TEST(PathLoggerTest, RefusedFolderIsNamedAndSkippedAndTheSearchGoesOn) {
   TempTree tree;
   tree.file("S/a.eml");
   tree.file("S/B/b.eml");
   tree.file("S/R/r.eml");
   tree.file("S/Z/z.eml");
   std::filesystem::permissions(tree.path("S/R"), std::filesystem::perms::none);
-
-  const std::string result = searchAsUnprivilegedUser(tree.path("S"), tree.path("S/R"));
+  const std::string result = asUnprivilegedUser(tree.path("S/R"), [&] {
+    return folderCommandOver(tree.path("S")) + folderCommandOver(tree.path("S/R"));
+  });
   if (result.starts_with("skip")) GTEST_SKIP() << result;
 
-  const std::string sep(1, kPathSeparator);
+  const std::string refused = tree.path("S/R");
+  const int warning = static_cast<int>(MessageIcon::Exclamation);
   std::ostringstream expected;
-  expected << "count 3\n";
-  for (const char* folder : {"S", "S/B", "S/R", "S/Z"}) {
-    expected << "folder " << tree.path(folder) << sep << '\n';
-  }
-  expected << "file " << tree.path("S/a.eml") << '\n'
-           << "file " << tree.path("S/B/b.eml") << '\n'
-           << "message Please Select Correct Store Folder.|Kestrolin Mailferry|"
-           << static_cast<int>(MessageIcon::Information) << '\n'
-           << "listed " << tree.path("S/a.eml") << '\n'
+  expected << "listed " << tree.path("S/a.eml") << '\n'
            << "listed " << tree.path("S/B/b.eml") << '\n'
+           << "listed " << tree.path("S/Z/z.eml") << '\n'
+           << "unreadable " << refused << ": Permission denied\n"
            << "convert 1\n"
-           << "then Please Select Correct Store Folder.\n"
-           << "then 2 Email Messages Found.\n";
+           << "message " << warning << " 3 Email Messages Found.\n\n"
+           << "1 folder could not be searched:\n"
+           << refused
+           << ": Permission denied\n"
+           // The refused folder chosen itself: nothing could be searched.
+           << "unreadable " << refused << ": Permission denied\n"
+           << "convert 0\n"
+           << "message " << warning << " 0 Email Messages Found.\n\n"
+           << "1 folder could not be searched:\n"
+           << refused << ": Permission denied\n\n"
+           << "Please Select Correct Store Folder.\n";
   EXPECT_EQ(result, expected.str());
 }
 
