@@ -105,11 +105,9 @@ bool writeFileAttachment(GMimePart* part, bool inAggregate, SizeTrackingAttachme
     char generated[16];
     std::snprintf(generated, sizeof generated, "ATT%05d", ++context.unnamedCount % 100000);
     name = generated + extensionForMimeType(mimeType);
-  } else if (fileExtension(name).empty() && mimeType != "application/octet-stream") {
-    // Outlook opens attachments by extension; a name without one gets the type's.
-    const std::string extension = extensionForMimeType(mimeType);
-    if (extension != ".dat") name += extension;
   }
+  // A name as sent is kept as it is, with or without an extension ("Makefile", "README"): only
+  // a name made up here gets the extension of its type.
   if (tnef) mimeType = kTnefRelabelledType;
 
   sink.set(tags::kAttachMethod, PropValue::int32(tags::kAttachByValue));

@@ -7,6 +7,7 @@
 
 #include "mime/Base64Decoder.h"
 #include "mime/GMimeHandles.h"
+#include "mime/UuDecoder.h"
 
 namespace mailferry::mime {
 
@@ -55,9 +56,23 @@ std::uint64_t drainBase64(GMimeStream* stream, const std::function<void(Chunk)>&
   return total;
 }
 
-bool needsDecoder(GMimeContentEncoding encoding) {
-  return encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE ||
-         encoding == GMIME_CONTENT_ENCODING_UUENCODE;
+std::uint64_t drainUuencode(GMimeStream* stream, const std::function<void(Chunk)>& consume) {
+  UuDecoder decoder;
+  std::string decoded;
+  std::uint64_t total = 0;
+  auto deliver = [&] {
+    if (decoded.empty()) return;
+    consume(Chunk(reinterpret_cast<const std::uint8_t*>(decoded.data()), decoded.size()));
+    total += decoded.size();
+    decoded.clear();
+  };
+  forEachChunk(stream, [&](Chunk chunk) {
+    decoder.decode(chunk, decoded);
+    deliver();
+  });
+  decoder.finish(decoded);
+  deliver();
+  return total;
 }
 
 }  // namespace
@@ -71,7 +86,8 @@ std::uint64_t streamPartContent(GMimePart* part,
   g_mime_stream_reset(raw);
   const GMimeContentEncoding encoding = g_mime_data_wrapper_get_encoding(content);
   if (encoding == GMIME_CONTENT_ENCODING_BASE64) return drainBase64(raw, consume);
-  if (!needsDecoder(encoding)) return drain(raw, consume);
+  if (encoding == GMIME_CONTENT_ENCODING_UUENCODE) return drainUuencode(raw, consume);
+  if (encoding != GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE) return drain(raw, consume);
   GObjectPtr<GMimeStream> filtered(g_mime_stream_filter_new(raw));
   GObjectPtr<GMimeFilter> decoder(g_mime_filter_basic_new(encoding, FALSE));
   g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), decoder.get());

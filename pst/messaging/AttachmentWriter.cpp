@@ -66,6 +66,18 @@ void AttachmentWriter::embeddedFailed(std::exception_ptr error) {
   embeddedOpen_ = false;
 }
 
+namespace {
+
+// An attachment by value (the method is set, or will default to it below) whose data was
+// neither appended nor set.
+bool isByValueWithoutData(const PropertyContextWriter& props) {
+  const PropValue* method = props.find(tagId(tags::kAttachMethod));
+  return (method == nullptr || method->asInt32() == tags::kAttachByValue) &&
+         props.find(tagId(tags::kAttachDataBinary)) == nullptr;
+}
+
+}  // namespace
+
 void AttachmentWriter::close() {
   if (closed_) return;
   closed_ = true;
@@ -78,7 +90,9 @@ void AttachmentWriter::close() {
       props_.set(tags::kAttachDataBinary,
                  PropValue(PropType::Binary, StreamedValue{stream_->finish(), size}));
       stream_.reset();
-    } else if (hasData_) {
+    } else if (hasData_ || (!embedded_ && isByValueWithoutData(props_))) {
+      // A file attachment of zero bytes still has its data, empty: readers look for it to tell
+      // what kind of attachment this is.
       props_.set(tags::kAttachDataBinary,
                  PropValue::binary(std::span<const std::uint8_t>(pending_)));
     }

@@ -112,5 +112,25 @@ TEST(TolerantImportTest, BrokenStructuresKeepTheirText) {
   EXPECT_EQ(embedded->str(tags::kBody), "Text of the attached message.\n");
 }
 
+TEST(TolerantImportTest, AttachmentsComeThroughWhole) {
+  // Ten lines of 39 bytes and six zero bytes (which uuencode as spaces, stripped on the way),
+  // then "tail" and two zero bytes.
+  std::string expected;
+  for (int line = 0; line < 10; ++line) {
+    for (int i = 0; i < 39; ++i) expected += static_cast<char>((line * 7 + i) % 251);
+    expected.append(6, '\0');
+  }
+  expected += std::string("tail\0\0", 6);
+  const auto uu = importHostile("uuencode-stripped-spaces.eml");
+  ASSERT_EQ(uu->message.attachments.size(), 1u);
+  EXPECT_EQ(uu->message.attachments[0]->dataText(), expected);
+
+  const auto files = importHostile("empty-attachment-and-bare-name.eml");
+  ASSERT_EQ(files->message.attachments.size(), 2u);
+  EXPECT_EQ(files->message.attachments[0]->str(tags::kAttachLongFilename), "empty.log");
+  EXPECT_TRUE(files->message.attachments[0]->data.empty());
+  EXPECT_EQ(files->message.attachments[1]->str(tags::kAttachLongFilename), "Makefile");
+}
+
 }  // namespace
 }  // namespace mailferry::mime
