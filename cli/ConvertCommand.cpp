@@ -22,8 +22,8 @@ namespace mailferry::cli {
 namespace {
 
 constexpr const char* kHelp =
-    "Usage: mailferry-convert emails SOURCE_DIR OUTPUT_DIR\n"
-    "       mailferry-convert contacts SOURCE_DIR OUTPUT_DIR\n"
+    "Usage: mailferry-convert emails SOURCE_DIR OUTPUT_DIR [--quiet]\n"
+    "       mailferry-convert contacts SOURCE_DIR OUTPUT_DIR [--quiet]\n"
     "       mailferry-convert --help\n"
     "\n"
     "Searches SOURCE_DIR and every folder below it for message files (.eml, .emlx) or\n"
@@ -33,7 +33,14 @@ constexpr const char* kHelp =
     "from; contacts land in the Contacts folder. OUTPUT_DIR is created when missing.\n"
     "\n"
     "Progress, the number of files found and the closing summary go to standard error; the\n"
-    "path of the new PST file is the last line of standard output.\n"
+    "path of the new PST file is the last line of standard output. On a terminal the\n"
+    "progress is one line that updates in place (files done, percentage, rate, time left);\n"
+    "otherwise each step and each tenth of the work is a line of its own.\n"
+    "\n"
+    "Options:\n"
+    "  -q, --quiet  print only the path of the new PST file and the errors: the files not\n"
+    "               converted, the folders not searched and why nothing was made\n"
+    "  -h, --help   print this help\n"
     "\n"
     "Exit status:\n"
     "  0  every file was converted\n"
@@ -61,9 +68,12 @@ int fail(std::FILE* err, const std::string& message) {
 }
 
 // Every folder the search left out, one line each (the messages name only the first few).
-void nameSkippedFolders(const std::vector<sources::SkippedFolder>& skipped, std::FILE* err) {
+// Quiet, only the unreadable ones: the links not followed are notes.
+void nameSkippedFolders(const std::vector<sources::SkippedFolder>& skipped, bool quiet,
+                        std::FILE* err) {
   for (const sources::SkippedFolder& folder : skipped) {
     const bool unreadable = folder.kind == sources::SkippedFolder::Kind::Unreadable;
+    if (quiet && !unreadable) continue;
     std::fprintf(err, "%s: %s: %s\n", unreadable ? "not searched" : "not followed",
                  folder.path.c_str(), folder.reason.c_str());
   }
@@ -88,8 +98,8 @@ RunOutcome runContacts(sources::ConversionWindow& window) {
 }
 
 int convertFolder(sources::WindowKind kind, const Run& run, const fs::path& source,
-                  const fs::path& output, std::FILE* out, std::FILE* err) {
-  TerminalWindow window(kind, err);
+                  const fs::path& output, bool quiet, std::FILE* out, std::FILE* err) {
+  TerminalWindow window(kind, err, quiet);
   std::deque<std::string> answers{sources::fromFsPath(source), sources::fromFsPath(output)};
   sources::Dialogs answered;
   answered.browseForFolder = [&answers](const sources::FolderRequest&) {
@@ -106,7 +116,12 @@ int convertFolder(sources::WindowKind kind, const Run& run, const fs::path& sour
   sources::CmdAddFolder_Click(window);
   // The found-message has been shown; with nothing found there is nothing to convert.
   if (!window.convertEnabled()) {
-    nameSkippedFolders(window.skippedFolders().all(), err);
+    nameSkippedFolders(window.skippedFolders().all(), quiet, err);
+    if (quiet) {
+      std::fprintf(err, "mailferry-convert: no %s file found in %s\n",
+                   kind == sources::WindowKind::Email ? "message" : "contact",
+                   source.string().c_str());
+    }
     return kExitSomeFailed;
   }
 
@@ -130,7 +145,7 @@ int convertFolder(sources::WindowKind kind, const Run& run, const fs::path& sour
   for (const store::FailedFile& failure : tally.failures) {
     std::fprintf(err, "not converted: %s: %s\n", failure.path.c_str(), failure.cause.c_str());
   }
-  nameSkippedFolders(tally.skippedFolders, err);
+  nameSkippedFolders(tally.skippedFolders, quiet, err);
   std::fprintf(out, "%s\n", tally.pstPath.c_str());
   std::fflush(out);
   const bool complete =
@@ -140,7 +155,16 @@ int convertFolder(sources::WindowKind kind, const Run& run, const fs::path& sour
 
 }  // namespace
 
-int convertMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int convertMain(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err) {
+  std::vector<std::string> args;
+  bool quiet = false;
+  for (const std::string& argument : arguments) {
+    if (argument == "--quiet" || argument == "-q") {
+      quiet = true;
+    } else {
+      args.push_back(argument);
+    }
+  }
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     std::fputs(kHelp, out);
     return kExitConverted;
@@ -160,9 +184,10 @@ int convertMain(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     return fail(err, "the output path " + args[2] + " exists and is no folder");
   }
   if (kind == "contacts") {
-    return convertFolder(sources::WindowKind::Contacts, runContacts, source, output, out, err);
+    return convertFolder(sources::WindowKind::Contacts, runContacts, source, output, quiet, out,
+                         err);
   }
-  return convertFolder(sources::WindowKind::Email, runEmails, source, output, out, err);
+  return convertFolder(sources::WindowKind::Email, runEmails, source, output, quiet, out, err);
 }
 
 }  // namespace mailferry::cli

@@ -113,6 +113,25 @@ TEST_F(ConvertProgramTest, SomeFailedFilesGiveExitOneAndAreEachNamed) {
   EXPECT_TRUE(fs::is_regular_file(run.lastLine()));
 }
 
+TEST_F(ConvertProgramTest, QuietPrintsOnlyThePathAndTheErrors) {
+  message("Mail/good.eml", "good");
+  sources_.file("Mail/empty.eml", "");
+  const ProgramRun run = convert("--quiet " + emails(output_.root()));
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_THAT(run.err,
+              MatchesRegex("not converted: " + sources_.path("Mail/empty.eml") + ": [^\n]+\n"));
+  EXPECT_EQ(run.out, run.lastLine() + "\n");
+  EXPECT_TRUE(fs::is_regular_file(run.lastLine()));
+
+  sources_.file("Notes/notes.txt", "no message");
+  const ProgramRun none = convert("emails " + oracle::shellQuote(sources_.path("Notes")) + " " +
+                                  oracle::shellQuote(output_.path("never")) + " -q");
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.err,
+            "mailferry-convert: no message file found in " + sources_.path("Notes") + "\n");
+}
+
 TEST_F(ConvertProgramTest, NoMatchingFileGivesExitOneAndMakesNoStore) {
   sources_.file("Mail/notes.txt", "x");
   const std::string target = output_.path("never");
@@ -163,6 +182,7 @@ TEST_F(ConvertProgramTest, UsageErrorsAndHelp) {
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_THAT(help.out, HasSubstr("mailferry-convert contacts SOURCE_DIR OUTPUT_DIR"));
   EXPECT_THAT(help.out, HasSubstr("Exit status"));
+  EXPECT_THAT(help.out, HasSubstr("--quiet"));
 }
 
 TEST_F(ConvertProgramTest, ContactsRunTheSameWay) {
