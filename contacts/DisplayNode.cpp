@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <string>
 
 #include "contacts/ContactDateText.h"
 
@@ -108,6 +109,35 @@ void applyLabel(std::string_view label, ContactRecord& record, NodeWalkState& st
   }
 }
 
+bool isText(pugi::xml_node node) {
+  return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
+}
+
+constexpr std::string_view kContactNamespace = "http://schemas.microsoft.com/Contact";
+
+// The namespace `prefix` is bound to where `element` stands ("" for the default namespace), or
+// nullptr when no declaration is in scope.
+const char* namespaceOf(pugi::xml_node element, std::string_view prefix) {
+  const std::string attribute = prefix.empty() ? "xmlns" : "xmlns:" + std::string(prefix);
+  for (pugi::xml_node node = element; node; node = node.parent()) {
+    if (pugi::xml_attribute bound = node.attribute(attribute.c_str())) return bound.value();
+  }
+  return nullptr;
+}
+
+// An element's name as the rules know it: namespaces bind by URI, not by prefix, so an element
+// of the contact namespace is "c:" + its local name whatever prefix (or none) the file uses.
+std::string contactName(pugi::xml_node element) {
+  const std::string_view name = element.name();
+  if (name.starts_with("c:")) return std::string(name);  // the prefix Windows writes
+  const std::size_t colon = name.find(':');
+  const std::string_view prefix = colon == std::string_view::npos ? "" : name.substr(0, colon);
+  const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
+  const char* uri = namespaceOf(element, prefix);
+  if (uri != nullptr && uri == kContactNamespace) return "c:" + std::string(local);
+  return std::string(name);
+}
+
 }  // namespace
 
 void applyTextNode(std::string_view parent, std::string_view text, ContactRecord& record,
@@ -138,8 +168,15 @@ void DisplayNode(pugi::xml_object_range<pugi::xml_node_iterator> nodes, ContactR
   for (pugi::xml_node top : nodes) {
     pugi::xml_node node = top;
     while (true) {
-      if (node.type() == pugi::node_pcdata) {
-        applyTextNode(node.parent().name(), node.value(), record, state);
+      if (isText(node)) {
+        // Adjacent text and CDATA pieces are one text, as an XML reader reports them.
+        std::string text = node.value();
+        while (isText(node.next_sibling())) {
+          node = node.next_sibling();
+          text += node.value();
+        }
+        const std::string parent = contactName(node.parent());
+        applyTextNode(parent, text, record, state);
       }
       if (pugi::xml_node child = node.first_child()) {
         node = child;

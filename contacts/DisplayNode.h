@@ -9,9 +9,10 @@
 namespace mailferry::contacts {
 
 // Walks the node list (for a whole file, the document's children()) and every descendant of
-// its nodes, pre-order, and applies the reading rules to each text node. Only PCDATA nodes
-// carry values; CDATA, comments and attributes are never read. Element names are compared
-// as written, prefix included ("c:GivenName").
+// its nodes, pre-order, and applies the reading rules to each text node. Text and CDATA
+// sections carry values (adjacent ones as one text); comments and attributes are never read.
+// Elements of the contact namespace are named "c:" + their local name, whatever prefix the
+// file binds that namespace to (or none, as the default namespace); others keep their name.
 //
 // The walk is iterative, so a deeply nested file cannot exhaust the stack.
 void DisplayNode(pugi::xml_object_range<pugi::xml_node_iterator> nodes, ContactRecord& record,

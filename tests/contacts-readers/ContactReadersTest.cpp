@@ -218,5 +218,39 @@ TEST_F(ContactsInPst, SamplesAgreeAcrossReaders) {
   EXPECT_EQ(compare.status, 0) << compare.output;
 }
 
+// Valid contact XML not shaped exactly like Windows' own: the contact namespace as the default
+// namespace, or under another prefix, and notes in a CDATA section.
+TEST_F(ContactsInPst, OtherNamespacePrefixesAndCdataReadLikeWindowsFiles) {
+  const auto pstPath = convert({
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<contact xmlns=\"http://schemas.microsoft.com/Contact\"><NameCollection><Name>"
+      "<GivenName>Dora</GivenName><FamilyName>Default</FamilyName></Name></NameCollection>"
+      "<EmailAddressCollection><EmailAddress><Type>SMTP</Type><Address>dora@example.net"
+      "</Address></EmailAddress></EmailAddressCollection></contact>\n",
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<wc:contact xmlns:wc=\"http://schemas.microsoft.com/Contact\"><wc:NameCollection>"
+      "<wc:Name><wc:GivenName>Pia</wc:GivenName><wc:FamilyName>Prefix</wc:FamilyName>"
+      "</wc:Name></wc:NameCollection><wc:Notes><![CDATA[Notes in <CDATA> & kept]]>"
+      "</wc:Notes></wc:contact>\n",
+  });
+  const auto check = runCommand(env("MAILFERRY_BIN_DIR") + "/pstcheck " + quoted(pstPath));
+  EXPECT_EQ(check.status, 0) << check.output;
+  const auto expected = folder.write("expected.json", R"({
+ "folders": [
+  {"path": "Contacts", "itemCount": 2, "items": [
+   {"kind": "contact", "messageClass": "IPM.Contact", "contact": {
+     "displayName": "Dora Default", "fileAs": "Default, Dora", "givenName": "Dora",
+     "surname": "Default", "email1": "dora@example.net"}},
+   {"kind": "contact", "messageClass": "IPM.Contact", "body": "Notes in <CDATA> & kept",
+    "contact": {"displayName": "Pia Prefix", "fileAs": "Prefix, Pia", "givenName": "Pia",
+     "surname": "Prefix"}}
+  ]}
+ ]
+})");
+  const auto compare = runCommand(env("MAILFERRY_ORACLES") + "/compare-readers " + quoted(pstPath) +
+                                  " --expect " + quoted(expected));
+  EXPECT_EQ(compare.status, 0) << compare.output;
+}
+
 }  // namespace
 }  // namespace mailferry::contacts

@@ -165,16 +165,28 @@ TEST_F(ContactReader, InvalidDateIsSkippedAndTheRestIsRead) {
   EXPECT_EQ(r.Notes, "still read");
 }
 
-TEST_F(ContactReader, CdataAndAnotherPrefixAreNotRead) {
+TEST_F(ContactReader, CdataAndAnyPrefixOfTheContactNamespaceAreRead) {
   const auto r = read(
       "<c:contact xmlns:c=\"http://schemas.microsoft.com/Contact\" "
-      "xmlns:k=\"http://schemas.microsoft.com/Contact\">"
-      "<c:NameCollection><c:Name><c:GivenName><![CDATA[Hidden]]></c:GivenName>"
+      "xmlns:k=\"http://schemas.microsoft.com/Contact\" xmlns:o=\"urn:other\">"
+      "<c:NameCollection><c:Name><c:GivenName><![CDATA[Given]]></c:GivenName>"
       "<k:FamilyName>Other</k:FamilyName><c:MiddleName>Seen</c:MiddleName>"
-      "</c:Name></c:NameCollection></c:contact>");
-  EXPECT_EQ(r.FirstName, "");
-  EXPECT_EQ(r.LastName, "");
+      "<o:Title>Not ours</o:Title></c:Name></c:NameCollection>"
+      "<c:Notes>Line &amp; <![CDATA[<kept> as text]]></c:Notes></c:contact>");
+  EXPECT_EQ(r.FirstName, "Given");
+  EXPECT_EQ(r.LastName, "Other");
   EXPECT_EQ(r.MiddleName, "Seen");
+  EXPECT_EQ(r.Title, "");
+  EXPECT_EQ(r.Notes, "Line & <kept> as text");
+
+  const auto byDefault = read(
+      "<contact xmlns=\"http://schemas.microsoft.com/Contact\"><NameCollection><Name>"
+      "<GivenName>Dee</GivenName><FamilyName>Fault</FamilyName></Name></NameCollection>"
+      "<EmailAddressCollection><EmailAddress><Type>SMTP</Type><Address>dee@x.org</Address>"
+      "</EmailAddress></EmailAddressCollection></contact>");
+  EXPECT_EQ(byDefault.FirstName, "Dee");
+  EXPECT_EQ(byDefault.LastName, "Fault");
+  EXPECT_EQ(byDefault.Email1Address, "dee@x.org");
 }
 
 TEST_F(ContactReader, NonAsciiNamesAndUtf16File) {
