@@ -17,6 +17,7 @@
 #include "app/LinkLabel.h"
 #include "app/Look.h"
 #include "app/ProgramEnd.h"
+#include "app/WindowConversion.h"
 #include "app/platform/CommonControls.h"
 #include "sources/PathSeparator.h"
 #include "sources/SourceList.h"
@@ -32,6 +33,22 @@ QPushButton* makeButton(QWidget* parent, const char* caption, const QRect& geome
   button->setAutoDefault(false);
   return button;
 }
+
+// Disables a control for the life of the object, then gives it back the state it had (a
+// second click on Convert during a run must not enable what the run disabled).
+class DisabledWhileAlive {
+ public:
+  explicit DisabledWhileAlive(QWidget* control) : control_(control), was_(control->isEnabled()) {
+    control_->setEnabled(false);
+  }
+  ~DisabledWhileAlive() { control_->setEnabled(was_); }
+  DisabledWhileAlive(const DisabledWhileAlive&) = delete;
+  DisabledWhileAlive& operator=(const DisabledWhileAlive&) = delete;
+
+ private:
+  QWidget* control_;
+  bool was_;
+};
 
 std::string utf8(const QString& text) {
   return text.toUtf8().toStdString();
@@ -124,6 +141,12 @@ void ConversionForm::Form_Unload() {
 
 void ConversionForm::CmdAddFolder_Click() {
   sources::CmdAddFolder_Click(*this);
+}
+
+void ConversionForm::CmdExtractDBX_Click() {
+  const DisabledWhileAlive folderCommand(CmdAddFolder);
+  const DisabledWhileAlive back(cmdBack);
+  convertListedFiles(*this);
 }
 
 void ConversionForm::AddFileToList(const QString& path) {
@@ -229,6 +252,16 @@ int ConversionForm::gridColWidth(int col) const {
 
 void ConversionForm::setGridColWidth(int col, int twips) {
   grdFiles1->setColWidthTwips(col, twips);
+}
+
+std::vector<std::string> ConversionForm::listed() const {
+  std::vector<std::string> paths;
+  const int rows = gridRows();
+  // The empty list is one row with an empty cell: it names no file.
+  if (rows == 1 && gridText(0, 0).empty()) return paths;
+  paths.reserve(static_cast<std::size_t>(rows));
+  for (int r = 0; r < rows; ++r) paths.push_back(gridText(r, 0));
+  return paths;
 }
 
 std::string ConversionForm::countCaption() const {

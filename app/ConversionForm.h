@@ -78,6 +78,7 @@ class ConversionForm : public QWidget, public sources::ConversionWindow {
   void setGridColWidth(int col, int twips) override;
   sources::SkippedFolders& skippedFolders() override { return skipped_; }
   const sources::SkippedFolders& skippedFolders() const override { return skipped_; }
+  std::vector<std::string> listed() const override;
   std::string countCaption() const override;
   void setCountCaption(const std::string& text) override;
   std::string currentCaption() const override;
@@ -97,8 +98,8 @@ class ConversionForm : public QWidget, public sources::ConversionWindow {
 
  public slots:
   // The Convert command: the email run in the email window, the contacts run in the
-  // contacts window.
-  virtual void CmdExtractDBX_Click() = 0;
+  // contacts window. The folder command and Back wait while it works.
+  void CmdExtractDBX_Click();
   void CmdAddFolder_Click();
   void AddFileToList(const QString& path);
   void cmdBack_Click();

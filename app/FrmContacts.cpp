@@ -2,8 +2,6 @@
 // block from the folder button down to Convert sits 360 twips higher.
 #include "app/FrmContacts.h"
 
-#include "contacts/ContactsRun.h"
-
 namespace mailferry::app {
 
 namespace {
@@ -22,9 +20,5 @@ const ConversionLayout kContactsLayout{
 }  // namespace
 
 FrmContacts::FrmContacts() : ConversionForm(kContactsLayout) {}
-
-void FrmContacts::CmdExtractDBX_Click() {
-  contacts::CmdExtractDBX_Click(*this);
-}
 
 }  // namespace mailferry::app

@@ -10,9 +10,6 @@ class FrmContacts : public ConversionForm {
 
  public:
   FrmContacts();
-
- public slots:
-  void CmdExtractDBX_Click() override;
 };
 
 }  // namespace mailferry::app

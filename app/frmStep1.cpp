@@ -1,8 +1,6 @@
 // The email conversion window's captions and places.
 #include "app/frmStep1.h"
 
-#include "email/EmailRun.h"
-
 namespace mailferry::app {
 
 namespace {
@@ -21,9 +19,5 @@ const ConversionLayout kEmailLayout{
 }  // namespace
 
 frmStep1::frmStep1() : ConversionForm(kEmailLayout) {}
-
-void frmStep1::CmdExtractDBX_Click() {
-  email::CmdExtractDBX_Click(*this);
-}
 
 }  // namespace mailferry::app

@@ -10,9 +10,6 @@ class frmStep1 : public ConversionForm {
 
  public:
   frmStep1();
-
- public slots:
-  void CmdExtractDBX_Click() override;
 };
 
 }  // namespace mailferry::app

@@ -3,7 +3,6 @@
 
 #include <deque>
 #include <filesystem>
-#include <functional>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -13,8 +12,11 @@
 #include "email/EmailRun.h"
 #include "sources/Dialogs.h"
 #include "sources/FsPath.h"
+#include "sources/RunRequest.h"
 #include "sources/SkippedFolders.h"
 #include "sources/SourceList.h"
+#include "sources/WindowProgress.h"
+#include "store/OutlookErrorMessage.h"
 #include "store/RunSummary.h"
 
 namespace mailferry::cli {
@@ -79,28 +81,12 @@ void nameSkippedFolders(const std::vector<sources::SkippedFolder>& skipped, bool
   }
 }
 
-// What the command line needs of a run of either kind.
-struct RunOutcome {
-  bool finished = false;
-  store::RunTally tally;
-};
-using Run = std::function<RunOutcome(sources::ConversionWindow&)>;
+using Run = store::RunResult (*)(const sources::RunRequest&, sources::RunProgress&);
 
-RunOutcome runEmails(sources::ConversionWindow& window) {
-  email::EmailRunResult result = email::CmdExtractDBX_Click(window);
-  return {result.outcome == email::EmailRunResult::Outcome::Finished, std::move(result.tally)};
-}
-
-RunOutcome runContacts(sources::ConversionWindow& window) {
-  contacts::ContactsRunResult result = contacts::CmdExtractDBX_Click(window);
-  return {result.outcome == contacts::ContactsRunResult::Outcome::Finished,
-          std::move(result.tally)};
-}
-
-int convertFolder(sources::WindowKind kind, const Run& run, const fs::path& source,
+int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, const fs::path& source,
                   const fs::path& output, bool quiet, std::FILE* out, std::FILE* err) {
   TerminalWindow window(kind, err, quiet);
-  std::deque<std::string> answers{sources::fromFsPath(source), sources::fromFsPath(output)};
+  std::deque<std::string> answers{sources::fromFsPath(source)};
   sources::Dialogs answered;
   answered.browseForFolder = [&answers](const sources::FolderRequest&) {
     if (answers.empty()) return std::string();
@@ -133,9 +119,19 @@ int convertFolder(sources::WindowKind kind, const Run& run, const fs::path& sour
       return fail(err, "cannot create the output folder " + output.string() + ": " + ec.message());
   }
 
-  const RunOutcome result = run(window);
+  const sources::RunRequest request{kind, window.listed(), sources::fromFsPath(output),
+                                    window.skippedFolders().all()};
+  sources::WindowProgress progress(window);
+  const store::RunResult result = run(request, progress);
   const store::RunTally& tally = result.tally;
-  if (!result.finished || !tally.storeError.empty()) {
+  const bool finished = result.outcome == store::RunResult::Outcome::Finished;
+  if (finished) {
+    window.showMessage(store::summarizeRun(tally, words).text,
+                       std::string(sources::kApplicationTitle));
+  } else {
+    window.showMessage(store::outlookErrorText(tally.storeError), store::kOutlookErrorTitle);
+  }
+  if (!finished || !tally.storeError.empty()) {
     // Leave nothing behind that the failed run made.
     if (!tally.pstPath.empty()) fs::remove(sources::toFsPath(tally.pstPath), ec);
     if (createdOutput) fs::remove(output, ec);
@@ -184,10 +180,11 @@ int convertMain(const std::vector<std::string>& arguments, std::FILE* out, std::
     return fail(err, "the output path " + args[2] + " exists and is no folder");
   }
   if (kind == "contacts") {
-    return convertFolder(sources::WindowKind::Contacts, runContacts, source, output, quiet, out,
-                         err);
+    return convertFolder(sources::WindowKind::Contacts, contacts::convertContacts,
+                         contacts::kContactWords, source, output, quiet, out, err);
   }
-  return convertFolder(sources::WindowKind::Email, runEmails, source, output, quiet, out, err);
+  return convertFolder(sources::WindowKind::Email, email::convertEmails, email::kMessageWords,
+                       source, output, quiet, out, err);
 }
 
 }  // namespace mailferry::cli

@@ -6,7 +6,6 @@
 #include "sources/FsPath.h"
 #include "sources/ReadAhead.h"
 #include "sources/SourcePathPieces.h"
-#include "store/OutlookErrorMessage.h"
 #include "store/TargetStore.h"
 
 namespace mailferry::contacts {
@@ -27,67 +26,57 @@ RowTexts rowTexts(const sources::SourcePathPieces& pieces) {
 
 }  // namespace
 
-ContactsRunResult CmdExtractDBX_Click(sources::ConversionWindow& window) {
+ContactsRunResult convertContacts(const sources::RunRequest& request,
+                                  sources::RunProgress& progress) {
   ContactsRunResult result;
-  store::SingleRun guard(window);
-  if (!guard.entered()) return result;
-
-  std::optional<store::TargetStore> target;
+  store::TargetStore target;
   try {
-    target = store::openTargetStore(window, store::RunKind::Contacts);
+    target = store::openTargetStore(request.outputFolder, store::RunKind::Contacts);
   } catch (const store::StoreError& error) {
     result.outcome = ContactsRunResult::Outcome::StoreFailed;
     result.tally.storeError = error.what();
-    store::showOutlookError(error.what());
+    progress.finished();
     return result;
   }
-  if (!target) {
-    result.outcome = ContactsRunResult::Outcome::Cancelled;
-    return result;
-  }
-  result.storeDisplayName = target->storeDisplayName;
-  result.tally.pstPath = target->pstPath;
-  result.tally.skippedFolders = window.skippedFolders().all();
+  result.storeDisplayName = target.storeDisplayName;
+  result.tally.pstPath = target.pstPath;
+  result.tally.skippedFolders = request.skippedFolders;
+  progress.started(target.pstPath, request.files.size());
 
-  const int rows = window.gridRows();
-  sources::ReadAhead readAhead(sources::listedFiles(window));
-  for (int row = 0; row < rows; ++row) {
-    readAhead.reached(static_cast<std::size_t>(row));
-    window.setGridRow(row);
-    window.setGridCol(0);
-    window.yield();
+  sources::ReadAhead readAhead(sources::packedPaths(request.files));
+  for (std::size_t index = 0; index < request.files.size(); ++index) {
+    readAhead.reached(index);
+    progress.fileStarted(index);
+    progress.yield();
 
-    const auto pieces = sources::splitSourcePath(window.gridText(row, 0));
+    const auto pieces = sources::splitSourcePath(request.files[index]);
     const RowTexts texts = rowTexts(pieces);
-    if (!pieces.fullPath.empty()) {
-      try {
-        ContactRecord record = readContactFile(sources::toFsPath(pieces.fullPath));
-        trimTextFields(record);
-        if (auto failure = CreateContactItem(*target->session, target->storeEntryId,
-                                             kContactsFolder, record)) {
-          result.tally.failures.push_back({pieces.fullPath, *failure});
-        } else {
-          ++result.tally.converted;
-        }
-      } catch (const ContactFileError& error) {
-        result.tally.failures.push_back({pieces.fullPath, error.reason()});
-      }
+    const sources::FileReport report{index, pieces.fullPath, texts.folder, texts.afterDrive};
+    std::optional<std::string> failure;
+    try {
+      ContactRecord record = readContactFile(sources::toFsPath(pieces.fullPath));
+      trimTextFields(record);
+      failure = CreateContactItem(*target.session, target.storeEntryId, kContactsFolder, record);
+    } catch (const ContactFileError& error) {
+      failure = error.reason();
     }
-
-    window.setConvertEnabled(false);
-    window.setCurrentCaption("Converting Contacts... from (" + texts.folder + ")");
-    window.setProgressCaption(texts.afterDrive);
-    window.setProgressValue(static_cast<float>((row + 1) / static_cast<double>(rows) * 100.0));
+    if (failure) {
+      result.tally.failures.push_back({pieces.fullPath, *failure});
+      progress.fileFailed(report, *failure);
+    } else {
+      ++result.tally.converted;
+      progress.fileConverted(report);
+    }
   }
 
   try {
-    store::closeTargetStore(*target, window);
+    progress.yield();
+    store::closeTargetStore(target);
   } catch (const store::StoreError& error) {
     result.tally.storeError = error.what();
   }
-  window.setConvertEnabled(true);
   result.outcome = ContactsRunResult::Outcome::Finished;
-  store::showRunSummary(store::summarizeRun(result.tally, kContactWords));
+  progress.finished();
   return result;
 }
 

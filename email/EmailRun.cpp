@@ -9,16 +9,15 @@
 #include <string_view>
 #include <vector>
 
-#include "sources/Dialogs.h"
 #include "sources/FsPath.h"
 #include "sources/PathSeparator.h"
 #include "sources/ReadAhead.h"
+#include "sources/RunProgress.h"
 #include "sources/SourcePathPieces.h"
 #include "sources/modMain.h"
 #include "store/Folder.h"
 #include "store/MAPIUtils.h"
 #include "store/OpenMAPIFolder.h"
-#include "store/OutlookErrorMessage.h"
 #include "store/StoreError.h"
 #include "store/TargetStore.h"
 
@@ -53,24 +52,28 @@ std::string causeOf(const std::exception_ptr& error) {
 
 class EmailRun {
  public:
-  EmailRun(sources::ConversionWindow& window, store::TargetStore& target, EmailRunResult& result)
-      : window_(window), target_(target), result_(result), folderList_(result.folderList) {}
+  EmailRun(const std::vector<std::string>& files, sources::RunProgress& progress,
+           store::TargetStore& target, EmailRunResult& result)
+      : files_(files),
+        progress_(progress),
+        target_(target),
+        result_(result),
+        folderList_(result.folderList) {}
 
   // Phase 1: the folder of every listed file, each once.
   void readFolders() {
-    const int rows = window_.gridRows();
-    folderList_.assign(static_cast<std::size_t>(rows) + 1, std::string());
+    const int rows = static_cast<int>(files_.size());
+    folderList_.assign(files_.size() + 1, std::string());
     for (int r = 0; r < rows; ++r) {
-      makeCurrent(r);
-      window_.yield();
-      const auto pieces = sources::splitSourcePath(window_.gridText(r, 0));
+      progress_.yield();
+      const auto pieces = sources::splitSourcePath(files_[static_cast<std::size_t>(r)]);
       const std::string folder = pieces.targetFolder.value_or(std::string());
       folderList_[static_cast<std::size_t>(r)] = folder;
-      window_.setCurrentCaption("Reading File System Folders...   (" + folder + ")");
+      progress_.stepAt(sources::RunStep::ReadingFolders, folder, r);
     }
-    window_.yield();
+    progress_.yield();
     sources::modMain::QuickSort(folderList_, 0, rows - 1);
-    window_.yield();
+    progress_.yield();
     sources::modMain::RemoveDuplicates(folderList_);
   }
 
@@ -81,19 +84,19 @@ class EmailRun {
       const std::vector<std::string> names = splitNames(folderList_[j]);
       const std::size_t m = folderList_.size();
       folderList_.resize(m + names.size());
-      window_.yield();
+      progress_.yield();
       for (std::size_t i = 0; i < names.size(); ++i) {
         std::string path;
         for (std::size_t n = 0; n <= i; ++n) {
           if (n > 0) path += kPathSeparator;
           path += names[n];
-          window_.yield();
+          progress_.yield();
         }
         folderList_[m + i] = std::move(path);
       }
-      window_.setCurrentCaption("Preparing Email Folders... (" + folderList_[j] + ")");
+      progress_.stepAt(sources::RunStep::PreparingFolders, folderList_[j], -1);
     }
-    window_.yield();
+    progress_.yield();
     sources::modMain::QuickSort(folderList_, 0, static_cast<int>(folderList_.size()) - 1);
     sources::modMain::RemoveDuplicates(folderList_);
   }
@@ -102,7 +105,7 @@ class EmailRun {
   // skipped; its files then fail in phase 4.
   void createFolders() {
     for (const std::string& folder : folderList_) {
-      window_.setCurrentCaption("Creating Outlook Folders... (" + folder + ")");
+      progress_.stepAt(sources::RunStep::CreatingFolders, folder, -1);
       try {
         createFolder(folder);
       } catch (...) {
@@ -113,33 +116,29 @@ class EmailRun {
 
   // Phase 4: every listed file as a message in its folder.
   void convertMessages() {
-    const int rows = window_.gridRows();
-    sources::ReadAhead readAhead(sources::listedFiles(window_));
-    for (int r = 0; r < rows; ++r) {
-      readAhead.reached(static_cast<std::size_t>(r));
-      makeCurrent(r);
-      window_.yield();
-      const auto pieces = sources::splitSourcePath(window_.gridText(r, 0));
-      // The empty list is one row with an empty cell: it names no file.
-      if (!pieces.fullPath.empty()) convertFile(pieces);
-      window_.setConvertEnabled(false);
-      window_.setCurrentCaption("Converting Messages... from (" +
-                                pieces.targetFolder.value_or(std::string()) + ")");
-      window_.setProgressCaption(pieces.belowRoot.value_or(pieces.fullPath));
-      const double percent = (r + 1.0) / rows * 100.0;
-      window_.setProgressValue(static_cast<float>(percent));
+    sources::ReadAhead readAhead(sources::packedPaths(files_));
+    for (std::size_t r = 0; r < files_.size(); ++r) {
+      readAhead.reached(r);
+      progress_.fileStarted(r);
+      progress_.yield();
+      const auto pieces = sources::splitSourcePath(files_[r]);
+      const sources::FileReport report{r, pieces.fullPath,
+                                       pieces.targetFolder.value_or(std::string()),
+                                       pieces.belowRoot.value_or(pieces.fullPath)};
+      if (std::optional<std::string> failure = convertFile(pieces)) {
+        result_.tally.failures.push_back({pieces.fullPath, *failure});
+        progress_.fileFailed(report, *failure);
+      } else {
+        ++result_.tally.converted;
+        progress_.fileConverted(report);
+      }
     }
   }
 
  private:
-  void makeCurrent(int row) {
-    window_.setGridRow(row);
-    window_.setGridCol(0);
-  }
-
   void createFolder(const std::string& folder) {
     const std::vector<std::string> names = splitNames(folder);
-    window_.yield();
+    progress_.yield();
     if (names.size() == 1) {
       // A top-level folder that exists already is kept (ordinal, case-sensitive match).
       std::string found;
@@ -152,7 +151,7 @@ class EmailRun {
         }
         if (found.empty()) topFolders.add(folder, store::FolderList::kMailFolder);
       }
-      window_.yield();
+      progress_.yield();
       return;
     }
     const auto lastSeparator = folder.rfind(kPathSeparator);
@@ -160,13 +159,14 @@ class EmailRun {
     const std::string leaf = folder.substr(lastSeparator + 1);
     const std::optional<store::Folder> parent = store::OpenMAPIFolder(
         std::string(1, kPathSeparator) + target_.storeDisplayName + kPathSeparator + parentPath);
-    window_.yield();
+    progress_.yield();
     if (!parent) throw store::StoreError("the folder " + parentPath + " was not found");
     parent->Folders().add(leaf, store::FolderList::kMailFolder);
-    window_.yield();
+    progress_.yield();
   }
 
-  void convertFile(const sources::SourcePathPieces& pieces) {
+  // Nothing when the file became a message, else why it did not.
+  std::optional<std::string> convertFile(const sources::SourcePathPieces& pieces) {
     try {
       if (!pieces.targetFolder) throw store::StoreError("not an absolute file path");
       const std::string storePath = std::string(2, kPathSeparator) + target_.storeDisplayName +
@@ -178,16 +178,17 @@ class EmailRun {
       const int flags = kMsgFlagRead | (item->hasAttachments() ? kMsgFlagHasAttach : 0);
       store::MAPIUtils::HrSetOneProp(item->MAPIOBJECT(), kPrMessageFlags, flags, true);
       item->Save();
-      ++result_.tally.converted;
+      return std::nullopt;
     } catch (...) {
       // The import's own errors name the file already: keep only the cause.
       std::string cause = causeOf(std::current_exception());
       if (cause.starts_with(pieces.fullPath + ": ")) cause.erase(0, pieces.fullPath.size() + 2);
-      result_.tally.failures.push_back({pieces.fullPath, std::move(cause)});
+      return cause;
     }
   }
 
-  sources::ConversionWindow& window_;
+  const std::vector<std::string>& files_;
+  sources::RunProgress& progress_;
   store::TargetStore& target_;
   EmailRunResult& result_;
   std::vector<std::string>& folderList_;
@@ -195,29 +196,23 @@ class EmailRun {
 
 }  // namespace
 
-EmailRunResult CmdExtractDBX_Click(sources::ConversionWindow& window) {
+EmailRunResult convertEmails(const sources::RunRequest& request, sources::RunProgress& progress) {
   EmailRunResult result;
-  const store::SingleRun guard(window);
-  if (!guard.entered()) return result;
-
-  std::optional<store::TargetStore> target;
+  store::TargetStore target;
   try {
-    target = store::openTargetStore(window, store::RunKind::Email);
+    target = store::openTargetStore(request.outputFolder, store::RunKind::Email);
   } catch (...) {
     result.outcome = EmailRunResult::Outcome::StoreFailed;
     result.tally.storeError = causeOf(std::current_exception());
-    store::showOutlookError(result.tally.storeError);
+    progress.finished();
     return result;
   }
-  if (!target) {
-    result.outcome = EmailRunResult::Outcome::Cancelled;
-    return result;
-  }
-  result.tally.pstPath = target->pstPath;
-  result.tally.skippedFolders = window.skippedFolders().all();
-  result.storeDisplayName = target->storeDisplayName;
+  result.tally.pstPath = target.pstPath;
+  result.tally.skippedFolders = request.skippedFolders;
+  result.storeDisplayName = target.storeDisplayName;
+  progress.started(target.pstPath, request.files.size());
 
-  EmailRun run(window, *target, result);
+  EmailRun run(request.files, progress, target, result);
   try {
     run.readFolders();
     run.prepareFolders();
@@ -225,21 +220,20 @@ EmailRunResult CmdExtractDBX_Click(sources::ConversionWindow& window) {
     // Nothing has been written into the store yet: it stays, valid and empty.
     result.outcome = EmailRunResult::Outcome::StoreFailed;
     result.tally.storeError = causeOf(std::current_exception());
-    store::showOutlookError(result.tally.storeError);
+    progress.finished();
     return result;
   }
   run.createFolders();
   run.convertMessages();
 
+  result.outcome = EmailRunResult::Outcome::Finished;
   try {
-    store::closeTargetStore(*target, window);
-    result.outcome = EmailRunResult::Outcome::Finished;
+    progress.yield();
+    store::closeTargetStore(target);
   } catch (...) {
-    result.outcome = EmailRunResult::Outcome::StoreFailed;
     result.tally.storeError = causeOf(std::current_exception());
   }
-  window.setConvertEnabled(true);
-  store::showRunSummary(store::summarizeRun(result.tally, kMessageWords));
+  progress.finished();
   return result;
 }
 

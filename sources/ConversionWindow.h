@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "sources/Dialogs.h"
 #include "sources/SkippedFolders.h"
@@ -36,6 +37,8 @@ class ConversionWindow {
   virtual void setGridCol(int col) = 0;
   virtual int gridColWidth(int col) const = 0;
   virtual void setGridColWidth(int col, int twips) = 0;
+  // The listed paths, row by row (the empty list, one row with an empty cell, gives none).
+  virtual std::vector<std::string> listed() const = 0;
 
   // The folders its folder searches left out, kept beside the grid and grown like it; the
   // run's summary counts them.

@@ -53,8 +53,7 @@ class PlainWindow : public ConversionWindow {
   bool convertEnabled() const override { return convert_; }
   void setConvertEnabled(bool enabled) override { convert_ = enabled; }
 
-  // The listed paths, row by row (the empty list, one row with an empty cell, gives none).
-  std::vector<std::string> listed() const;
+  std::vector<std::string> listed() const override;
 
  private:
   WindowKind kind_;

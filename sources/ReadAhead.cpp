@@ -1,6 +1,5 @@
 #include "sources/ReadAhead.h"
 
-#include "sources/ConversionWindow.h"
 #include "sources/FsPath.h"
 #include "sources/SourcePathPieces.h"
 
@@ -105,11 +104,9 @@ void ReadAhead::work() {
   }
 }
 
-PackedPathList listedFiles(const ConversionWindow& window) {
+PackedPathList packedPaths(const std::vector<std::string>& listed) {
   PackedPathList files;
-  const int rows = window.gridRows();
-  for (int r = 0; r < rows; ++r)
-    files.add(toFsPath(splitSourcePath(window.gridText(r, 0)).fullPath));
+  for (const std::string& path : listed) files.add(toFsPath(splitSourcePath(path).fullPath));
   return files;
 }
 

@@ -8,14 +8,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "sources/PackedPathList.h"
 
 namespace mailferry::sources {
-
-class ConversionWindow;
 
 class ReadAhead {
  public:
@@ -58,7 +57,7 @@ class ReadAhead {
   std::thread worker_;
 };
 
-// The files a conversion window lists, in row order; an empty path for a row that names none.
-PackedPathList listedFiles(const ConversionWindow& window);
+// The listed source paths of a run, trimmed as the runs read them, in list order.
+PackedPathList packedPaths(const std::vector<std::string>& listed);
 
 }  // namespace mailferry::sources

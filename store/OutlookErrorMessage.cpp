@@ -1,8 +1,6 @@
 // The store error message.
 #include "store/OutlookErrorMessage.h"
 
-#include "sources/Dialogs.h"
-
 namespace mailferry::store {
 
 namespace {
@@ -16,11 +14,6 @@ std::string outlookErrorText(const std::string& cause) {
   text += kSupportAddress;
   if (!cause.empty()) text += "\r\n" + cause;
   return text;
-}
-
-void showOutlookError(const std::string& cause) {
-  sources::dialogs().messageBox(outlookErrorText(cause), kOutlookErrorTitle,
-                                sources::MessageIcon::Information);
 }
 
 }  // namespace mailferry::store

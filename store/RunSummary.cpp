@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "sources/Dialogs.h"
-
 namespace mailferry::store {
 
 namespace {
@@ -52,12 +50,6 @@ RunSummary summarizeRun(const RunTally& tally, ItemWords words) {
   }
   if (!tally.pstPath.empty()) summary.text += "\nSaved in: " + tally.pstPath;
   return summary;
-}
-
-void showRunSummary(const RunSummary& summary) {
-  sources::dialogs().messageBox(
-      summary.text, std::string(sources::kApplicationTitle),
-      summary.warning ? sources::MessageIcon::Exclamation : sources::MessageIcon::Information);
 }
 
 }  // namespace mailferry::store

@@ -40,9 +40,8 @@ struct RunSummary {
   bool warning = false;
 };
 
+// The front ends show the text titled with the application's title, with the warning icon
+// when it is a warning.
 RunSummary summarizeRun(const RunTally& tally, ItemWords words);
-
-// Shows it titled with the application's title, with the warning icon when it is a warning.
-void showRunSummary(const RunSummary& summary);
 
 }  // namespace mailferry::store

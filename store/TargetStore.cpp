@@ -2,12 +2,10 @@
 #include "store/TargetStore.h"
 
 #include <filesystem>
-#include <set>
 #include <system_error>
 
 #include "sources/FsPath.h"
 #include "sources/PathSeparator.h"
-#include "sources/registry.h"
 #include "store/Clock.h"
 
 namespace mailferry::store {
@@ -20,25 +18,10 @@ std::string withSuffix(const std::string& text, int suffix) {
   return suffix <= 1 ? text : text + " (" + std::to_string(suffix) + ")";
 }
 
-std::set<const sources::ConversionWindow*>& runningWindows() {
-  static std::set<const sources::ConversionWindow*> windows;
-  return windows;
-}
-
 }  // namespace
 
-std::optional<TargetStore> openTargetStore(sources::ConversionWindow& window, RunKind kind) {
-  window.yield();
-  std::string folder = sources::registry::BrowseForFolder(window.owner(), "",
-                                                          "Please select a folder:", false, false);
-  window.yield();
-  if (folder.empty()) return std::nullopt;
-  if (folder.back() != sources::kPathSeparator) folder += sources::kPathSeparator;
-
-  window.yield();
-  window.setProgressMin(0);
-  window.setProgressMax(100);
-  window.yield();
+TargetStore openTargetStore(std::string folder, RunKind kind) {
+  if (folder.empty() || folder.back() != sources::kPathSeparator) folder += sources::kPathSeparator;
 
   TargetStore target;
   target.outputFolder = folder;
@@ -72,18 +55,10 @@ std::optional<TargetStore> openTargetStore(sources::ConversionWindow& window, Ru
   return target;
 }
 
-void closeTargetStore(TargetStore& target, sources::ConversionWindow& window) {
-  window.yield();
+void closeTargetStore(TargetStore& target) {
   if (target.session && target.session->loggedOn()) target.session->Logoff();
   target.store.reset();
   target.session.reset();
-}
-
-SingleRun::SingleRun(const sources::ConversionWindow& window)
-    : window_(&window), entered_(runningWindows().insert(&window).second) {}
-
-SingleRun::~SingleRun() {
-  if (entered_) runningWindows().erase(window_);
 }
 
 }  // namespace mailferry::store

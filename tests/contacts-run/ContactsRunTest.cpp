@@ -3,6 +3,7 @@
 // and the three independent readers.
 #include <gtest/gtest.h>
 
+#include "app/WindowConversion.h"
 #include "contacts/ContactsRun.h"
 #include "sources/SourceList.h"
 #include "tests/contacts/ContactXml.h"
@@ -25,7 +26,7 @@ class ContactsRunTest : public ::testing::Test {
   ContactsRunResult convert() {
     dialogs_.browseAnswers = {out_.path().string()};
     window_.setConvertEnabled(true);
-    auto result = CmdExtractDBX_Click(window_);
+    auto result = app::convertListedFiles(window_);
     progress_.push_back(window_.progressValue());
     return result;
   }
@@ -113,7 +114,7 @@ TEST_F(ContactsRunTest, ARunWhereEveryFileFailsDoesNotLookLikeSuccess) {
 TEST_F(ContactsRunTest, CancellingTheOutputFolderChangesNothing) {
   list(in_.write("a.contact", contactDocument(nameCollection("Ann", "Archer"))));
   window_.setConvertEnabled(true);
-  auto result = CmdExtractDBX_Click(window_);  // the dialog answers nothing: cancel
+  auto result = app::convertListedFiles(window_);  // the dialog answers nothing: cancel
   EXPECT_EQ(result.outcome, ContactsRunResult::Outcome::Cancelled);
   EXPECT_TRUE(std::filesystem::is_empty(out_.path()));
   EXPECT_TRUE(dialogs_.messages.empty());
@@ -139,7 +140,7 @@ TEST_F(ContactsRunTest, ProgressFollowsTheRowsAndConvertIsDisabledDuringTheRun) 
     sources::AddFileToList(watcher, window_.gridText(row, 0));
   dialogs_.browseAnswers = {out_.path().string()};
   watcher.setConvertEnabled(true);
-  CmdExtractDBX_Click(watcher);
+  app::convertListedFiles(watcher);
   ASSERT_EQ(watcher.values.size(), 3u);
   EXPECT_NEAR(watcher.values[0], 33.3f, 0.05f);
   EXPECT_NEAR(watcher.values[1], 66.7f, 0.05f);

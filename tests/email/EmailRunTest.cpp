@@ -255,24 +255,39 @@ TEST_F(EmailRunTest, RunWithoutFailuresClosesWithAnInformationMessage) {
   EXPECT_EQ(result.outcome, Outcome::Finished);
 }
 
+TEST_F(EmailRunTest, AsksForTheOutputFolderAndSetsTheProgressRange) {
+  message("Mail/a.eml", "a");
+  search();
+  window_.setProgressMax(40);
+  dialogs_.browseRequests.clear();
+  run();
+  ASSERT_EQ(dialogs_.browseRequests.size(), 1u);
+  EXPECT_EQ(dialogs_.browseRequests[0].title, "Please select a folder:");
+  EXPECT_TRUE(dialogs_.browseRequests[0].startFolder.empty());
+  EXPECT_EQ(window_.progressMin(), 0);
+  EXPECT_EQ(window_.progressMax(), 100);
+}
+
 TEST_F(EmailRunTest, CancelledOutputDialogMakesNothing) {
   message("Mail/a.eml", "a");
   search();
-  const EmailRunResult result = CmdExtractDBX_Click(window_);  // no answer: cancelled
+  const EmailRunResult result = app::convertListedFiles(window_);  // no answer: cancelled
   EXPECT_EQ(result.outcome, Outcome::Cancelled);
   EXPECT_TRUE(dialogs_.messages.empty());
   EXPECT_TRUE(std::filesystem::is_empty(output_.root()));
   EXPECT_TRUE(window_.convertEnabled());
+  EXPECT_EQ(window_.progressMax(), 100);  // untouched from its creation state
 }
 
 TEST_F(EmailRunTest, StoreThatCannotBeMadeShowsTheOutlookErrorWithTheCause) {
   message("Mail/a.eml", "a");
   search();
   dialogs_.browseAnswers.push_back(path("Mail/a.eml"));  // a file, not a folder
-  const EmailRunResult result = CmdExtractDBX_Click(window_);
+  const EmailRunResult result = app::convertListedFiles(window_);
   EXPECT_EQ(result.outcome, Outcome::StoreFailed);
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(dialogs_.messages[0].title, "Outlook Error");
+  EXPECT_EQ(dialogs_.messages[0].icon, sources::MessageIcon::Information);
   EXPECT_THAT(dialogs_.messages[0].text, HasSubstr("Outlook Session Creation Error !"));
   EXPECT_THAT(dialogs_.messages[0].text, HasSubstr(result.tally.storeError));
   EXPECT_FALSE(result.tally.storeError.empty());
@@ -286,7 +301,7 @@ TEST_F(EmailRunTest, SecondClickDuringARunStartsNothing) {
   window_.onYield = [&] {
     if (nested.empty()) {
       dialogs_.browseAnswers.push_back(output_.root());
-      nested.push_back(CmdExtractDBX_Click(window_).outcome);
+      nested.push_back(app::convertListedFiles(window_).outcome);
     }
   };
   const EmailRunResult result = run();
@@ -296,6 +311,20 @@ TEST_F(EmailRunTest, SecondClickDuringARunStartsNothing) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(output_.root()),
                           std::filesystem::directory_iterator()),
             1);
+}
+
+TEST(SingleRunTest, ASecondRunOfTheSameWindowIsRefusedUntilTheFirstEnds) {
+  MemoryWindow window(sources::WindowKind::Email), other(sources::WindowKind::Contacts);
+  {
+    app::SingleRun first(window);
+    EXPECT_TRUE(first.entered());
+    app::SingleRun second(window);
+    EXPECT_FALSE(second.entered());
+    app::SingleRun elsewhere(other);
+    EXPECT_TRUE(elsewhere.entered());
+  }
+  app::SingleRun again(window);
+  EXPECT_TRUE(again.entered());
 }
 
 }  // namespace

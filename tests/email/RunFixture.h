@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/WindowConversion.h"
 #include "email/EmailRun.h"
 #include "sources/SourceList.h"
 #include "store/Clock.h"
@@ -101,7 +102,7 @@ class EmailRunTest : public ::testing::Test {
     window_.progress.clear();
     window_.convertStates.clear();
     dialogs_.browseAnswers.push_back(output_.root());
-    return CmdExtractDBX_Click(window_);
+    return app::convertListedFiles(window_);
   }
   // The folder text of a source folder: its path below "/".
   std::string folderText(const std::string& relative) const { return path(relative).substr(1); }

@@ -106,12 +106,8 @@ TEST_F(ReadAheadTest, OvertakenOrDroppedAtAnyTimeWithoutWaiting) {
   ReadAhead dropped(files(5));  // destroyed while its worker may still be busy
 }
 
-TEST(ListedFilesTest, OnePathPerRowAndEmptyForARowWithout) {
-  testing::MemoryWindow window(WindowKind::Email);
-  window.setGridRows(3);
-  window.setGridText(0, 0, "/data/mail/a.eml");
-  window.setGridText(2, 0, "/data/mail/sub/b.eml");
-  const PackedPathList files = listedFiles(window);
+TEST(PackedPathsTest, OnePathPerListedFileTrimmedAndEmptyForAnEmptyOne) {
+  const PackedPathList files = packedPaths({" /data/mail/a.eml ", "", "/data/mail/sub/b.eml"});
   ASSERT_EQ(files.size(), 3u);
   EXPECT_EQ(std::filesystem::path(files.at(0)), toFsPath("/data/mail/a.eml"));
   EXPECT_EQ(std::filesystem::path(files.at(1)), std::filesystem::path());

@@ -6,8 +6,6 @@
 
 #include "store/Clock.h"
 #include "store/TargetStore.h"
-#include "tests/sources/MemoryWindow.h"
-#include "tests/sources/RecordingDialogs.h"
 #include "tests/store/StoreTestFixture.h"
 #include "tests/support/ReaderOracles.h"
 
@@ -17,13 +15,9 @@ namespace {
 using StoreReadersTest = testing::StoreTest;
 
 TEST_F(StoreReadersTest, AStoreMadeByTheOpeningIsReadByEveryReader) {
-  sources::testing::RecordingDialogs dialogs;
-  sources::testing::MemoryWindow window(sources::WindowKind::Contacts);
-  dialogs.browseAnswers = {dir_.string()};
-  auto target = openTargetStore(window, RunKind::Contacts);
-  ASSERT_TRUE(target);
+  auto target = openTargetStore(dir_.string(), RunKind::Contacts);
 
-  auto mail = target->store->IPMRootFolder().Folders().add("Mail", 6);
+  auto mail = target.store->IPMRootFolder().Folders().add("Mail", 6);
   auto inbox = mail.Folders().add("Inbox", 6);
   std::ofstream(dir_ / "a.eml") << "Subject: Hello there\r\nFrom: Ann <ann@example.com>\r\n"
                                    "To: Bob <bob@example.com>\r\n\r\nFirst line\r\n";
@@ -31,13 +25,13 @@ TEST_F(StoreReadersTest, AStoreMadeByTheOpeningIsReadByEveryReader) {
   message->Import(dir_ / "a.eml", 1024);
   message->Save();
 
-  auto contact = target->store->GetDefaultFolder(10).Items().add(2);
+  auto contact = target.store->GetDefaultFolder(10).Items().add(2);
   contact->put("FirstName", "Carol");
   contact->put("LastName", "Jones");
   contact->put("Email1Address", "carol@example.com");
   contact->Save();
-  const std::string pst = target->pstPath;
-  closeTargetStore(*target, window);
+  const std::string pst = target.pstPath;
+  closeTargetStore(target);
 
   auto check = mailferry::testing::pstcheck(pst);
   EXPECT_EQ(check.exitCode, 0) << check.output;

@@ -1,0 +1,32 @@
+// A run's progress shown on a conversion window the way the wizard shows it: the status
+// labels, the grid's current row, the progress bar, and Convert disabled from the first file.
+#pragma once
+
+#include <cstddef>
+
+#include "sources/ConversionWindow.h"
+#include "sources/RunProgress.h"
+
+namespace mailferry::sources {
+
+class WindowProgress : public RunProgress {
+ public:
+  explicit WindowProgress(ConversionWindow& window) : window_(window) {}
+
+  void started(const std::string& pstPath, std::size_t files) override;
+  void stepAt(RunStep step, const std::string& folder, std::ptrdiff_t index) override;
+  void fileStarted(std::size_t index) override;
+  void fileConverted(const FileReport& file) override;
+  void fileFailed(const FileReport& file, const std::string& reason) override;
+  void finished() override {}
+  void yield() override;
+
+ private:
+  void makeCurrent(std::size_t index);
+  void showDone(const FileReport& file);
+
+  ConversionWindow& window_;
+  std::size_t files_ = 0;
+};
+
+}  // namespace mailferry::sources
