@@ -85,5 +85,23 @@ TEST_F(ConvertCommandTest, TheContactsWindowConvertsItsListIntoTheContactsFolder
   EXPECT_EQ(readers.exitCode, 0) << readers.output;
 }
 
+TEST_F(ConvertCommandTest, TheFolderCommandAndBackWaitWhileARunWorks) {
+  write("in/a.eml", "Subject: First\r\nFrom: ann@example.com\r\n\r\nOne\r\n");
+  tree_.folder("out");
+  frmStep1& email = theFrmStep1();
+  // The closing message comes while the run is still in hand; the found message before it.
+  std::vector<std::pair<bool, bool>> enabledAtMessages;
+  sources::Dialogs watching;
+  watching.messageBox = [&](const std::string&, const std::string&, sources::MessageIcon) {
+    enabledAtMessages.emplace_back(email.CmdAddFolder->isEnabled(), email.cmdBack->isEnabled());
+  };
+  const sources::ScopedDialogs scope(watching);
+  listAndConvert(email);
+  EXPECT_EQ(enabledAtMessages,
+            (std::vector<std::pair<bool, bool>>{{true, true}, {false, false}}));
+  EXPECT_TRUE(email.CmdAddFolder->isEnabled());
+  EXPECT_TRUE(email.cmdBack->isEnabled());
+}
+
 }  // namespace
 }  // namespace mailferry::app
