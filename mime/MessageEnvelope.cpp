@@ -164,25 +164,28 @@ const char* fieldNameOf(GMimeAddressType type) {
 }
 
 // GMime's addresses, read again from the field where it split a display name's encoded-words
-// wrongly or found no address at all in a value that holds one ("Big Bug bb@bug.com").
+// wrongly or found no address at all in a value that holds one ("Big Bug bb@bug.com"). Of two
+// originator fields (From, Sender, Reply-To) the first counts, as in mail readers; recipient
+// fields given twice are all kept.
 std::vector<MailAddress> addressesOf(GMimeMessage* message, GMimeAddressType type) {
   auto found = collectAddresses(g_mime_message_get_addresses(message, type));
   GMimeObject* object = GMIME_OBJECT(message);
-  const auto raw = firstRawValue(object, fieldNameOf(type));
+  const char* field = fieldNameOf(type);
+  const auto raw = firstRawValue(object, field);
   if (!raw) return found;
-  if (const auto joined = joinedEncodedWords(*raw);
-      joined && fieldCount(object, fieldNameOf(type)) == 1) {
-    GObjectPtr<InternetAddressList> list(
-        internet_address_list_parse(headerDecodingOptions(), unfolded(*joined).c_str()));
-    if (list) {
-      auto again = collectAddresses(list.get());
-      if (!again.empty()) return again;
-    }
+  const bool originator = type == GMIME_ADDRESS_TYPE_FROM || type == GMIME_ADDRESS_TYPE_SENDER ||
+                          type == GMIME_ADDRESS_TYPE_REPLY_TO;
+  const int fields = fieldCount(object, field);
+  const auto joined = joinedEncodedWords(*raw);
+  if (!(originator && fields > 1) && !(joined && fields == 1) && !found.empty()) return found;
+  GObjectPtr<InternetAddressList> list(internet_address_list_parse(
+      headerDecodingOptions(), unfolded(joined.value_or(*raw)).c_str()));
+  if (list) {
+    auto again = collectAddresses(list.get());
+    if (!again.empty()) return again;
   }
-  if (found.empty()) {
-    if (const auto loose = looseAddress(decodedText(*raw))) {
-      found.push_back({loose->name, loose->address});
-    }
+  if (const auto loose = looseAddress(decodedText(*raw))) {
+    return {MailAddress{loose->name, loose->address}};
   }
   return found;
 }

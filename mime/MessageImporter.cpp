@@ -52,7 +52,7 @@ void skipLeadingJunk(GMimeStream* stream) {
 // without a blank line before its body or a Content-* field given twice, the bytes are repaired
 // and parsed again (a few rounds: a repair can bring nested parts to light).
 ParsedMessage parseRepairing(GMimeStream* stream, GObjectPtr<GMimeStream>& repairedStream) {
-  constexpr int kRepairRounds = 3;
+  constexpr int kRepairRounds = 4;
   const gint64 start = g_mime_stream_tell(stream);
   ParsedMessage parsed;
   parsed.repairs = nulRepairs(stream, start);

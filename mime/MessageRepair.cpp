@@ -2,6 +2,7 @@
 #include "mime/MessageRepair.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace mailferry::mime {
 
@@ -17,6 +18,11 @@ bool isBlank(char c) {
 std::string_view lineBreakOf(std::string_view message) {
   const std::size_t lf = message.find('\n');
   return lf != std::string_view::npos && lf > 0 && message[lf - 1] == '\r' ? "\r\n" : "\n";
+}
+
+bool hasEmptyLine(std::string_view text) {
+  return text.find("\n\n") != std::string_view::npos ||
+         text.find("\n\r\n") != std::string_view::npos;
 }
 
 }  // namespace
@@ -50,6 +56,10 @@ std::string applyRepairs(std::string_view message, std::vector<RepairPoint> poin
   std::string out;
   out.reserve(message.size() + points.size() * 16);
   std::size_t copied = 0;
+  // Where the body of the last repaired header block starts: GMime read the lines after it as
+  // more header lines, so what it said about them (more bad lines, repeated fields) is no
+  // finding until the next parse, unless an empty line ended that block first.
+  std::optional<std::size_t> bodyFrom;
   for (const RepairPoint& point : points) {
     const auto at = static_cast<std::size_t>(point.offset);
     if (point.offset < 0 || at < copied || at >= message.size()) continue;
@@ -62,9 +72,15 @@ std::string applyRepairs(std::string_view message, std::vector<RepairPoint> poin
     }
     // The first line of the message is never a body; a point is taken once, at a line start.
     if (at == 0 || message[at - 1] != '\n') continue;
+    if (bodyFrom && !hasEmptyLine(message.substr(*bodyFrom, at - *bodyFrom))) continue;
     out.append(message.substr(copied, at - copied));
     copied = at;
-    out.append(point.kind == RepairPoint::Kind::kBodyStartsHere ? lineBreak : kRepeatedPrefix);
+    if (point.kind == RepairPoint::Kind::kBodyStartsHere) {
+      out.append(lineBreak);
+      bodyFrom = at;
+    } else {
+      out.append(kRepeatedPrefix);
+    }
   }
   out.append(message.substr(copied));
   return out;
