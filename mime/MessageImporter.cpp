@@ -48,6 +48,29 @@ void skipLeadingJunk(GMimeStream* stream) {
   g_mime_stream_seek(stream, start + static_cast<gint64>(skip), GMIME_STREAM_SEEK_SET);
 }
 
+// The boundaries of the multiparts in `message`, attached messages included.
+std::vector<std::string> boundariesOf(GMimeMessage* message) {
+  constexpr std::size_t kMostBoundaries = 64;
+  std::vector<std::string> boundaries;
+  std::vector<GMimeObject*> pending{g_mime_message_get_mime_part(message)};
+  while (!pending.empty() && boundaries.size() < kMostBoundaries) {
+    GMimeObject* object = pending.back();
+    pending.pop_back();
+    if (object == nullptr) continue;
+    if (GMIME_IS_MULTIPART(object)) {
+      if (const char* boundary = g_mime_multipart_get_boundary(GMIME_MULTIPART(object))) {
+        boundaries.emplace_back(boundary);
+      }
+      for (int i = 0; i < g_mime_multipart_get_count(GMIME_MULTIPART(object)); ++i)
+        pending.push_back(g_mime_multipart_get_part(GMIME_MULTIPART(object), i));
+    } else if (GMIME_IS_MESSAGE_PART(object)) {
+      if (GMimeMessage* inner = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object)))
+        pending.push_back(g_mime_message_get_mime_part(inner));
+    }
+  }
+  return boundaries;
+}
+
 // Parses the message `stream` holds from its position on; where the parser met a header block
 // without a blank line before its body or a Content-* field given twice, the bytes are repaired
 // and parsed again (a few rounds: a repair can bring nested parts to light).
@@ -57,6 +80,11 @@ ParsedMessage parseRepairing(GMimeStream* stream, GObjectPtr<GMimeStream>& repai
   ParsedMessage parsed;
   parsed.repairs = nulRepairs(stream, start);
   if (parsed.repairs.empty()) parsed = parseMessage(stream);
+  if (parsed.repairs.empty() && parsed.truncated && parsed.message) {
+    // A multipart that never closed: a closing delimiter written wrong is the usual cause.
+    parsed.repairs =
+        malformedClosings(readToEnd(stream, start), boundariesOf(parsed.message.get()));
+  }
   for (int round = 0; round < kRepairRounds && !parsed.repairs.empty(); ++round) {
     const std::string repaired =
         applyRepairs(readToEnd(stream, round == 0 ? start : 0), std::move(parsed.repairs));

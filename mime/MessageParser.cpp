@@ -63,6 +63,7 @@ struct WarningList {
   gint64 skeletonBase = 0;                    // the message's first offset in its own stream
   gint64 start = 0;                           // where the parse started in the stream
   std::vector<RepairPoint> repairs;
+  bool truncated = false;
 };
 
 // A line GMime could not read as a header field is where the body begins when it has no colon
@@ -92,6 +93,7 @@ void collectWarning(gint64 offset, GMimeParserWarning code, const gchar* item, g
     offset = list.skeletonBase + list.skeleton->messageOffset(offset);
   }
   noteRepair(list, offset, code, item);
+  if (code == GMIME_WARN_TRUNCATED_MESSAGE) list.truncated = true;
   const std::string text = describe(code);
   if (list.texts.size() >= kMaxParserWarnings) return;
   for (const auto& seen : list.texts) {
@@ -136,6 +138,7 @@ std::optional<ParsedMessage> parseSkeleton(GMimeStream* stream) {
   }
   parsed.warnings = std::move(warnings.texts);
   parsed.repairs = std::move(warnings.repairs);
+  parsed.truncated = warnings.truncated;
   parsed.fromSkeleton = true;
   return parsed;
 }
@@ -157,6 +160,7 @@ ParsedMessage parseMessage(GMimeStream* stream, ParseWay way) {
   parsed.message = construct(stream, warnings);
   parsed.warnings = std::move(warnings.texts);
   parsed.repairs = std::move(warnings.repairs);
+  parsed.truncated = warnings.truncated;
   return parsed;
 }
 

@@ -20,6 +20,7 @@ struct ParsedMessage {
   // Places where the bytes need a repair before a second parse (offsets from where the parse
   // started in the stream); empty for a well-formed message.
   std::vector<RepairPoint> repairs;
+  bool truncated = false;  // some multipart never saw its closing delimiter
 };
 
 enum class ParseWay {

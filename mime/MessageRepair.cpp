@@ -49,6 +49,30 @@ std::vector<RepairPoint> nulBytesInHeader(std::string_view message) {
   return points;
 }
 
+std::vector<RepairPoint> malformedClosings(std::string_view message,
+                                           const std::vector<std::string>& boundaries) {
+  std::vector<RepairPoint> points;
+  for (const std::string& boundary : boundaries) {
+    const std::string delimiter = "--" + boundary + "-";
+    for (std::size_t at = message.find(delimiter); at != std::string_view::npos;
+         at = message.find(delimiter, at + 1)) {
+      if (at > 0 && message[at - 1] != '\n') continue;
+      std::size_t end = message.find('\n', at);
+      if (end == std::string_view::npos) end = message.size();
+      std::string_view rest = message.substr(at + delimiter.size(), end - at - delimiter.size());
+      if (rest.starts_with('-')) rest.remove_prefix(1);
+      if (rest.find_first_not_of(" \t\r") == std::string_view::npos &&
+          message[at + delimiter.size()] == '-') {
+        continue;  // "--b--" as it should be
+      }
+      if (points.size() >= kMaxRepairPoints) return points;
+      points.push_back({static_cast<std::int64_t>(at), RepairPoint::Kind::kClosingBoundary,
+                        delimiter.size() - 1});
+    }
+  }
+  return points;
+}
+
 std::string applyRepairs(std::string_view message, std::vector<RepairPoint> points) {
   std::sort(points.begin(), points.end(),
             [](const RepairPoint& a, const RepairPoint& b) { return a.offset < b.offset; });
@@ -68,6 +92,14 @@ std::string applyRepairs(std::string_view message, std::vector<RepairPoint> poin
       out.append(message.substr(copied, at - copied));
       out += ' ';
       copied = at + 1;
+      continue;
+    }
+    if (point.kind == RepairPoint::Kind::kClosingBoundary) {
+      out.append(message.substr(copied, at + point.length - copied));
+      out += "--";
+      out.append(lineBreak);
+      copied = at + point.length;
+      while (copied < message.size() && message[copied] == '-') ++copied;
       continue;
     }
     // The first line of the message is never a body; a point is taken once, at a line start.

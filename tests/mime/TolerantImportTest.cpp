@@ -104,6 +104,10 @@ TEST(TolerantImportTest, BrokenStructuresKeepTheirText) {
   EXPECT_EQ(noSubtype->message.str(tags::kBody), "Shown as plain text, not as an attachment.\n");
   EXPECT_TRUE(noSubtype->message.attachments.empty());
 
+  const auto closing = importHostile("malformed-closing-boundary.eml");
+  ASSERT_EQ(closing->message.attachments.size(), 1u);
+  EXPECT_EQ(closing->message.attachments[0]->dataText(), "abcdef");
+
   const auto forwarded = importHostile("base64-attached-message.eml");
   ASSERT_EQ(forwarded->message.attachments.size(), 1u);
   const auto& embedded = forwarded->message.attachments[0]->embedded;
