@@ -172,29 +172,40 @@ std::optional<LooseAddress> looseAddress(std::string_view value) {
   return std::nullopt;
 }
 
-std::optional<std::string> firstRawValue(GMimeObject* object, const char* name) {
+EnvelopeFields::EnvelopeFields(GMimeObject* object)
+    : fields_{{"Subject"}, {"Date"}, {"From"}, {"Sender"}, {"Reply-To"}, {"To"}, {"Cc"}, {"Bcc"}} {
   GMimeHeaderList* headers = g_mime_object_get_header_list(object);
   const int count = g_mime_header_list_get_count(headers);
   for (int i = 0; i < count; ++i) {
     GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
-    if (g_ascii_strcasecmp(g_mime_header_get_name(header), name) == 0) {
-      return orEmpty(g_mime_header_get_raw_value(header));
+    const std::string_view name = orEmpty(g_mime_header_get_name(header));
+    for (Field& field : fields_) {
+      if (name.size() != field.name.size() ||
+          g_ascii_strncasecmp(name.data(), field.name.data(), name.size()) != 0) {
+        continue;
+      }
+      if (field.count++ == 0) field.firstRaw = g_mime_header_get_raw_value(header);
+      break;
     }
   }
-  return std::nullopt;
 }
 
-int fieldCount(GMimeObject* object, const char* name) {
-  GMimeHeaderList* headers = g_mime_object_get_header_list(object);
-  const int count = g_mime_header_list_get_count(headers);
-  int found = 0;
-  for (int i = 0; i < count; ++i) {
-    if (g_ascii_strcasecmp(g_mime_header_get_name(g_mime_header_list_get_header_at(headers, i)),
-                           name) == 0) {
-      ++found;
-    }
+const EnvelopeFields::Field* EnvelopeFields::find(std::string_view name) const {
+  for (const Field& field : fields_) {
+    if (field.name == name) return &field;
   }
-  return found;
+  return nullptr;
+}
+
+std::optional<std::string> EnvelopeFields::firstRawValue(std::string_view name) const {
+  const Field* field = find(name);
+  if (field == nullptr || field->count == 0) return std::nullopt;
+  return orEmpty(field->firstRaw);
+}
+
+int EnvelopeFields::count(std::string_view name) const {
+  const Field* field = find(name);
+  return field != nullptr ? field->count : 0;
 }
 
 }  // namespace mailferry::mime

@@ -30,9 +30,24 @@ struct LooseAddress {
 };
 std::optional<LooseAddress> looseAddress(std::string_view value);
 
-// The raw value of the first field named `name` (folding kept), or nullopt.
-std::optional<std::string> firstRawValue(GMimeObject* object, const char* name);
-// How many fields named `name` the object has.
-int fieldCount(GMimeObject* object, const char* name);
+// The envelope fields of a message (Subject, Date, From, Sender, Reply-To, To, Cc, Bcc) found in
+// one walk over its header list: the raw value of the first of each name (folding kept) and
+// how many there are.
+class EnvelopeFields {
+ public:
+  explicit EnvelopeFields(GMimeObject* object);
+  // nullopt when there is no such field; `name` is one of the names above.
+  std::optional<std::string> firstRawValue(std::string_view name) const;
+  int count(std::string_view name) const;
+
+ private:
+  struct Field {
+    std::string_view name;
+    const char* firstRaw = nullptr;
+    int count = 0;
+  };
+  const Field* find(std::string_view name) const;
+  Field fields_[8];
+};
 
 }  // namespace mailferry::mime

@@ -135,11 +135,10 @@ std::string decodedText(std::string_view raw) {
 }
 
 // Mail readers show the first of two Subject fields, where GMime keeps the last one.
-std::string subjectOf(GMimeMessage* message) {
-  GMimeObject* object = GMIME_OBJECT(message);
-  if (const auto raw = firstRawValue(object, "Subject")) {
+std::string subjectOf(GMimeMessage* message, const EnvelopeFields& fields) {
+  if (const auto raw = fields.firstRawValue("Subject")) {
     const auto joined = joinedEncodedWords(*raw);
-    if (joined || fieldCount(object, "Subject") > 1) return decodedText(joined.value_or(*raw));
+    if (joined || fields.count("Subject") > 1) return decodedText(joined.value_or(*raw));
   }
   const char* subject = g_mime_message_get_subject(message);
   return subject != nullptr ? toUtf8(subject, "utf-8").utf8 : std::string();
@@ -167,15 +166,15 @@ const char* fieldNameOf(GMimeAddressType type) {
 // wrongly or found no address at all in a value that holds one ("Big Bug bb@bug.com"). Of two
 // originator fields (From, Sender, Reply-To) the first counts, as in mail readers; recipient
 // fields given twice are all kept.
-std::vector<MailAddress> addressesOf(GMimeMessage* message, GMimeAddressType type) {
+std::vector<MailAddress> addressesOf(GMimeMessage* message, GMimeAddressType type,
+                                     const EnvelopeFields& envelopeFields) {
   auto found = collectAddresses(g_mime_message_get_addresses(message, type));
-  GMimeObject* object = GMIME_OBJECT(message);
   const char* field = fieldNameOf(type);
-  const auto raw = firstRawValue(object, field);
+  const auto raw = envelopeFields.firstRawValue(field);
   if (!raw) return found;
   const bool originator = type == GMIME_ADDRESS_TYPE_FROM || type == GMIME_ADDRESS_TYPE_SENDER ||
                           type == GMIME_ADDRESS_TYPE_REPLY_TO;
-  const int fields = fieldCount(object, field);
+  const int fields = envelopeFields.count(field);
   const auto joined = joinedEncodedWords(*raw);
   if (!(originator && fields > 1) && !(joined && fields == 1) && !found.empty()) return found;
   GObjectPtr<InternetAddressList> list(internet_address_list_parse(
@@ -192,13 +191,12 @@ std::vector<MailAddress> addressesOf(GMimeMessage* message, GMimeAddressType typ
 
 // The Date field, read again where its zone is written in an obsolete form or where there are
 // two (the first one counts).
-GDateTimePtr dateOf(GMimeMessage* message) {
-  GMimeObject* object = GMIME_OBJECT(message);
-  const auto raw = firstRawValue(object, "Date");
+GDateTimePtr dateOf(GMimeMessage* message, const EnvelopeFields& fields) {
+  const auto raw = fields.firstRawValue("Date");
   if (raw) {
     const std::string text = unfolded(*raw);
     const auto fixed = normalizedDateZone(text);
-    if (fixed || fieldCount(object, "Date") > 1) {
+    if (fixed || fields.count("Date") > 1) {
       GDateTimePtr date(g_mime_utils_header_decode_date(fixed.value_or(text).c_str()));
       if (date) return date;
     }
@@ -244,7 +242,8 @@ Envelope writeEnvelope(GMimeMessage* message, pst::MessageSink& sink, ImportRepo
 
   // Subject: stored plain; a PST derives prefix and normalized subject from it with the same
   // rule as [MS-OXCMAIL] 2.2.3.2.6.1 ([MS-PST] 2.5.3.1.1).
-  std::string subject = capped(subjectOf(message), kMaxHeaderValueBytes, "Subject", report);
+  const EnvelopeFields fields(object);
+  std::string subject = capped(subjectOf(message, fields), kMaxHeaderValueBytes, "Subject", report);
   sink.set(tags::kSubject, PropValue::utf8(subject));
   const auto topic = headerValue(object, "Thread-Topic");
   sink.set(tags::kConversationTopic,
@@ -254,15 +253,15 @@ Envelope writeEnvelope(GMimeMessage* message, pst::MessageSink& sink, ImportRepo
   envelope.subject = subject;
 
   // Originator: From -> sent representing; Sender (or From when there is none) -> sender.
-  const auto from = addressesOf(message, GMIME_ADDRESS_TYPE_FROM);
-  const auto sender = addressesOf(message, GMIME_ADDRESS_TYPE_SENDER);
+  const auto from = addressesOf(message, GMIME_ADDRESS_TYPE_FROM, fields);
+  const auto sender = addressesOf(message, GMIME_ADDRESS_TYPE_SENDER, fields);
   const MailAddress* representing = !from.empty() ? &from.front() : nullptr;
   const MailAddress* actual = !sender.empty() ? &sender.front() : representing;
   if (representing == nullptr) representing = actual;
   if (representing != nullptr) setOriginator(sink, kSentRepresentingTags, *representing);
   if (actual != nullptr) setOriginator(sink, kSenderTags, *actual);
   if (representing == nullptr) report.warnings.push_back("no From address");
-  setReplyRecipients(sink, addressesOf(message, GMIME_ADDRESS_TYPE_REPLY_TO));
+  setReplyRecipients(sink, addressesOf(message, GMIME_ADDRESS_TYPE_REPLY_TO, fields));
 
   // Recipients, in header order To, Cc, Bcc.
   std::int32_t row = 0;
@@ -272,7 +271,7 @@ Envelope writeEnvelope(GMimeMessage* message, pst::MessageSink& sink, ImportRepo
       {GMIME_ADDRESS_TYPE_BCC, tags::kRecipientBcc}};
   const pst::PropTag displayTags[] = {tags::kDisplayTo, tags::kDisplayCc, tags::kDisplayBcc};
   for (std::size_t k = 0; k < 3; ++k) {
-    const auto addresses = addressesOf(message, kinds[k].first);
+    const auto addresses = addressesOf(message, kinds[k].first, fields);
     for (const auto& who : addresses)
       sink.addRecipient(makeRecipientRow(who, kinds[k].second, row++));
     sink.set(displayTags[k], PropValue::utf8(capped(joinNames(addresses), kMaxHeaderValueBytes,
@@ -281,7 +280,7 @@ Envelope writeEnvelope(GMimeMessage* message, pst::MessageSink& sink, ImportRepo
   envelope.recipients = static_cast<std::size_t>(row);
 
   // Dates: sent from Date, received from the topmost Received field, else Date.
-  if (const GDateTimePtr date = dateOf(message)) {
+  if (const GDateTimePtr date = dateOf(message, fields)) {
     envelope.submitTime = fileTimeOf(date.get());
   } else {
     envelope.submitTime = now();

@@ -36,14 +36,22 @@ std::size_t leadingJunkLength(std::span<const char> head) {
 }
 
 std::vector<RepairPoint> nulBytesInHeader(std::string_view message) {
-  std::size_t end = message.find("\n\n");
-  const std::size_t crlfEnd = message.find("\n\r\n");
-  end = std::min(end, crlfEnd);
-  const std::string_view header = message.substr(0, end);
   std::vector<RepairPoint> points;
-  for (std::size_t at = header.find('\0');
-       at != std::string_view::npos && points.size() < kMaxRepairPoints;
-       at = header.find('\0', at + 1)) {
+  if (message.find('\0') == std::string_view::npos) return points;  // memchr: the usual case
+  // The header block ends at the first empty line.
+  std::size_t end = 0;
+  while (end < message.size()) {
+    const std::size_t lf = message.find('\n', end);
+    if (lf == std::string_view::npos) {
+      end = message.size();
+      break;
+    }
+    const bool empty = lf == end || (lf == end + 1 && message[end] == '\r');
+    if (empty) break;
+    end = lf + 1;
+  }
+  for (std::size_t at = message.find('\0'); at < end && points.size() < kMaxRepairPoints;
+       at = message.find('\0', at + 1)) {
     points.push_back({static_cast<std::int64_t>(at), RepairPoint::Kind::kNulInHeader});
   }
   return points;
