@@ -131,8 +131,8 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
   } else {
     window.showMessage(store::outlookErrorText(tally.storeError), store::kOutlookErrorTitle);
   }
-  if (!finished || !tally.storeError.empty()) {
-    // Leave nothing behind that the failed run made.
+  if (!finished) {
+    // Leave nothing behind that the failed run made (at most a valid, empty store).
     if (!tally.pstPath.empty()) fs::remove(sources::toFsPath(tally.pstPath), ec);
     if (createdOutput) fs::remove(output, ec);
     return fail(err, "no PST file was made" +
@@ -140,6 +140,12 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
   }
   for (const store::FailedFile& failure : tally.failures) {
     std::fprintf(err, "not converted: %s: %s\n", failure.path.c_str(), failure.cause.c_str());
+  }
+  if (!tally.storeError.empty()) {
+    // The run stopped: the PST file holds what was saved before, or was removed.
+    if (!tally.pstRemoved) std::fprintf(out, "%s\n", tally.pstPath.c_str());
+    std::fflush(out);
+    return fail(err, "the run stopped: " + tally.storeError);
   }
   nameSkippedFolders(tally.skippedFolders, quiet, err);
   std::fprintf(out, "%s\n", tally.pstPath.c_str());

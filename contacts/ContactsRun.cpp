@@ -24,6 +24,37 @@ RowTexts rowTexts(const sources::SourcePathPieces& pieces) {
   return {pieces.belowRoot.value_or(pieces.fullPath), pieces.targetFolder.value_or("")};
 }
 
+// Every listed file as a contact, in list order. A bad file is reported and skipped; a
+// failure of the PST file itself is thrown.
+void convertFiles(const sources::RunRequest& request, store::TargetStore& target,
+                  sources::RunProgress& progress, store::RunTally& tally) {
+  sources::ReadAhead readAhead(sources::packedPaths(request.files));
+  for (std::size_t index = 0; index < request.files.size(); ++index) {
+    readAhead.reached(index);
+    progress.fileStarted(index);
+    progress.yield();
+
+    const auto pieces = sources::splitSourcePath(request.files[index]);
+    const RowTexts texts = rowTexts(pieces);
+    const sources::FileReport report{index, pieces.fullPath, texts.folder, texts.afterDrive};
+    std::optional<std::string> failure;
+    try {
+      ContactRecord record = readContactFile(sources::toFsPath(pieces.fullPath));
+      trimTextFields(record);
+      failure = CreateContactItem(*target.session, target.storeEntryId, kContactsFolder, record);
+    } catch (const ContactFileError& error) {
+      failure = error.reason();
+    }
+    if (failure) {
+      tally.failures.push_back({pieces.fullPath, *failure});
+      progress.fileFailed(report, *failure);
+    } else {
+      ++tally.converted;
+      progress.fileConverted(report);
+    }
+  }
+}
+
 }  // namespace
 
 ContactsRunResult convertContacts(const sources::RunRequest& request,
@@ -43,38 +74,17 @@ ContactsRunResult convertContacts(const sources::RunRequest& request,
   result.tally.skippedFolders = request.skippedFolders;
   progress.started(target.pstPath, request.files.size());
 
-  sources::ReadAhead readAhead(sources::packedPaths(request.files));
-  for (std::size_t index = 0; index < request.files.size(); ++index) {
-    readAhead.reached(index);
-    progress.fileStarted(index);
-    progress.yield();
-
-    const auto pieces = sources::splitSourcePath(request.files[index]);
-    const RowTexts texts = rowTexts(pieces);
-    const sources::FileReport report{index, pieces.fullPath, texts.folder, texts.afterDrive};
-    std::optional<std::string> failure;
-    try {
-      ContactRecord record = readContactFile(sources::toFsPath(pieces.fullPath));
-      trimTextFields(record);
-      failure = CreateContactItem(*target.session, target.storeEntryId, kContactsFolder, record);
-    } catch (const ContactFileError& error) {
-      failure = error.reason();
-    }
-    if (failure) {
-      result.tally.failures.push_back({pieces.fullPath, *failure});
-      progress.fileFailed(report, *failure);
-    } else {
-      ++result.tally.converted;
-      progress.fileConverted(report);
-    }
-  }
-
   try {
-    progress.yield();
-    store::closeTargetStore(target);
-  } catch (const store::StoreError& error) {
-    result.tally.storeError = error.what();
+    convertFiles(request, target, progress, result.tally);
+  } catch (...) {
+    // The PST file failed: no later file could fare better.
+    const auto cause = store::storeFailureCause(std::current_exception());
+    if (!cause) throw;
+    result.tally.storeError = *cause;
   }
+
+  progress.yield();
+  store::finishTargetStore(target, result.tally);
   result.outcome = ContactsRunResult::Outcome::Finished;
   progress.finished();
   return result;

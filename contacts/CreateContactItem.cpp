@@ -73,6 +73,8 @@ std::optional<std::string> CreateContactItem(store::Session& session,
     // Nothing is cached between contacts: the store and its folder are looked up each time.
     auto target = session.GetStoreFromID(storeEntryId);
     item = target.GetDefaultFolder(folderKind).Items().add(store::ItemList::kContactItem);
+  } catch (const store::StoreFailure&) {
+    throw;  // the run stops
   } catch (const store::StoreError& error) {
     return std::string(error.what());
   }
@@ -100,6 +102,8 @@ std::optional<std::string> CreateContactItem(store::Session& session,
 
   try {
     item->Save();
+  } catch (const store::StoreFailure&) {
+    throw;  // the run stops
   } catch (const store::StoreError& error) {
     return std::string(error.what());
   }

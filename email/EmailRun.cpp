@@ -109,6 +109,7 @@ class EmailRun {
       try {
         createFolder(folder);
       } catch (...) {
+        if (store::storeFailureCause(std::current_exception())) throw;  // the run stops
         result_.folderFailures.push_back({folder, causeOf(std::current_exception())});
       }
     }
@@ -180,6 +181,7 @@ class EmailRun {
       item->Save();
       return std::nullopt;
     } catch (...) {
+      if (store::storeFailureCause(std::current_exception())) throw;  // the run stops
       // The import's own errors name the file already: keep only the cause.
       std::string cause = causeOf(std::current_exception());
       if (cause.starts_with(pieces.fullPath + ": ")) cause.erase(0, pieces.fullPath.size() + 2);
@@ -223,16 +225,19 @@ EmailRunResult convertEmails(const sources::RunRequest& request, sources::RunPro
     progress.finished();
     return result;
   }
-  run.createFolders();
-  run.convertMessages();
+  try {
+    run.createFolders();
+    run.convertMessages();
+  } catch (...) {
+    // The PST file failed: no later file could fare better.
+    const auto cause = store::storeFailureCause(std::current_exception());
+    if (!cause) throw;
+    result.tally.storeError = *cause;
+  }
 
   result.outcome = EmailRunResult::Outcome::Finished;
-  try {
-    progress.yield();
-    store::closeTargetStore(target);
-  } catch (...) {
-    result.tally.storeError = causeOf(std::current_exception());
-  }
+  progress.yield();
+  store::finishTargetStore(target, result.tally);
   progress.finished();
   return result;
 }

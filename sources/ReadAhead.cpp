@@ -38,7 +38,16 @@ std::uint64_t askToRead(const PackedPathList::Char* path) {
 ReadAhead::ReadAhead(PackedPathList files, Window window)
     : files_(std::move(files)), window_(window), sizes_(files_.size(), 0) {
 #if defined(__linux__)
-  if (!files_.empty()) worker_ = std::thread([this] { work(); });
+  if (!files_.empty()) {
+    worker_ = std::thread([this] {
+      try {
+        work();
+      } catch (...) {
+        // Reading ahead is only a hint to the system: the run reads every file itself, so
+        // a worker that fails simply stops asking.
+      }
+    });
+  }
 #endif
 }
 

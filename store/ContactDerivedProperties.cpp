@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <vector>
 
-#include "store/ContactPropertySets.h"
 #include "pst/messaging/OneOffEntryId.h"
+#include "store/ContactPropertySets.h"
 
 namespace mailferry::store {
 

@@ -49,7 +49,7 @@ Folder FolderList::add(std::string_view name, int folderType) {
     folders_.push_back(folder);
     return folder;
   } catch (const pst::PstError& error) {
-    throw StoreError("the folder \"" + std::string(name) + "\" could not be made: " + error.what());
+    throw StoreFailure(error);
   }
 }
 

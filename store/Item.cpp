@@ -104,7 +104,7 @@ void Item::Import(const std::filesystem::path& path, int format) {
   } catch (const mime::ImportError& error) {
     throw StoreError(error.what());
   } catch (const pst::PstError& error) {
-    throw StoreError(path.string() + ": " + error.what());
+    throw StoreFailure(error);
   }
 }
 
@@ -126,7 +126,7 @@ void Item::Save() {
     if (contact_) contact_->save();
     writer_->save();
   } catch (const pst::PstError& error) {
-    throw StoreError(std::string("the item could not be saved: ") + error.what());
+    throw StoreFailure(error);
   }
   dirty_ = false;
   commitPending_ = false;

@@ -20,7 +20,8 @@ RunSummary summarizeRun(const RunTally& tally, ItemWords words) {
   const std::size_t failed = tally.failures.size();
   if (!tally.storeError.empty()) {
     summary.warning = true;
-    summary.text = "The new store could not be finished: " + tally.storeError + "\n";
+    summary.text =
+        "The new store could not be finished: " + tally.storeError + ". The run stopped there.\n";
   }
   if (converted == 0 && failed > 0) {
     summary.warning = true;
@@ -48,7 +49,11 @@ RunSummary summarizeRun(const RunTally& tally, ItemWords words) {
     summary.text += "\n" + skipped;
     summary.warning = summary.warning || sources::countUnreadable(tally.skippedFolders) > 0;
   }
-  if (!tally.pstPath.empty()) summary.text += "\nSaved in: " + tally.pstPath;
+  if (tally.pstRemoved) {
+    summary.text += "\nThe unfinished file was removed: " + tally.pstPath;
+  } else if (!tally.pstPath.empty()) {
+    summary.text += "\nSaved in: " + tally.pstPath;
+  }
   return summary;
 }
 

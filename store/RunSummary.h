@@ -19,7 +19,9 @@ struct RunTally {
   int converted = 0;
   std::vector<FailedFile> failures;  // in row order
   std::string pstPath;               // the new store's file, once it is made
-  std::string storeError;            // why the store could not be finished, if it could not
+  // Why the PST file could not be written or finished, if it could not: the run stopped there.
+  std::string storeError;
+  bool pstRemoved = false;  // the unfinished file could not be trusted and was removed
   // The folders the searches behind the list left out; unreadable ones count against the run.
   std::vector<sources::SkippedFolder> skippedFolders;
 };

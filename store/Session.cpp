@@ -1,6 +1,8 @@
 // Sessions, the stores they add, and the lookups of stores and folders.
 #include "store/Session.h"
 
+#include <exception>
+
 #include <filesystem>
 #include <system_error>
 
@@ -93,19 +95,21 @@ void Session::Logon() {
 void Session::Logoff() {
   checkLoggedOn();
   loggedOn_ = false;
-  std::string failure;
+  std::exception_ptr failure;
   for (auto& store : added_) {
     if (store->closed) continue;
     try {
       store->file->close();
+    } catch (const pst::PstError& error) {
+      if (!failure) failure = std::make_exception_ptr(StoreFailure(error));
     } catch (const std::exception& error) {
-      if (failure.empty()) failure = store->displayName + ": " + error.what();
+      if (!failure) failure = std::make_exception_ptr(StoreFailure(error.what()));
     }
     store->closed = true;
     Profile::instance().remove(store.get());
   }
   added_.clear();
-  if (!failure.empty()) throw StoreError("a store could not be closed: " + failure);
+  if (failure) std::rethrow_exception(failure);
 }
 
 void Session::checkLoggedOn() const {

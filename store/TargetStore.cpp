@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "pst/ndb/Ids.h"
 #include "sources/FsPath.h"
 #include "sources/PathSeparator.h"
 #include "store/Clock.h"
@@ -59,6 +60,31 @@ void closeTargetStore(TargetStore& target) {
   if (target.session && target.session->loggedOn()) target.session->Logoff();
   target.store.reset();
   target.session.reset();
+}
+
+void finishTargetStore(TargetStore& target, RunTally& tally) {
+  try {
+    closeTargetStore(target);
+  } catch (const StoreError& error) {
+    if (tally.storeError.empty()) tally.storeError = error.what();
+    target.store.reset();
+    target.session.reset();
+    std::error_code ec;
+    std::filesystem::remove(sources::toFsPath(target.pstPath), ec);
+    tally.pstRemoved = true;
+  }
+}
+
+std::optional<std::string> storeFailureCause(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const StoreFailure& failure) {
+    return failure.what();
+  } catch (const pst::PstError& failure) {
+    return StoreFailure(failure).what();
+  } catch (...) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace mailferry::store

@@ -3,10 +3,12 @@
 // end the session logs off and the store is closed.
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "store/RunSummary.h"
 #include "store/Session.h"
 #include "store/StoreError.h"
 #include "store/StoreNames.h"
@@ -31,5 +33,13 @@ TargetStore openTargetStore(std::string outputFolder, RunKind kind);
 
 // The end of a run: log off (the store is committed and closed), release.
 void closeTargetStore(TargetStore& target);
+
+// The end of a run that tells its tally how it went: when the store cannot be closed, its
+// unfinished file is removed and the tally says why (a cause found earlier is kept).
+void finishTargetStore(TargetStore& target, RunTally& tally);
+
+// The cause a run shows for an error that means the PST file itself failed, or nothing when
+// the error is about one source file only.
+std::optional<std::string> storeFailureCause(std::exception_ptr error);
 
 }  // namespace mailferry::store
