@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/TerminalProgress.h"
 #include "cli/TerminalWindow.h"
 #include "contacts/ContactsRun.h"
 #include "email/EmailRun.h"
@@ -15,7 +16,6 @@
 #include "sources/RunRequest.h"
 #include "sources/SkippedFolders.h"
 #include "sources/SourceList.h"
-#include "sources/WindowProgress.h"
 #include "store/OutlookErrorMessage.h"
 #include "store/RunSummary.h"
 
@@ -121,8 +121,11 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
 
   const sources::RunRequest request{kind, window.listed(), sources::fromFsPath(output),
                                     window.skippedFolders().all()};
-  sources::WindowProgress progress(window);
-  const store::RunResult result = run(request, progress);
+  store::RunResult result;
+  {
+    TerminalProgress progress(kind, err, quiet);
+    result = run(request, progress);
+  }
   const store::RunTally& tally = result.tally;
   const bool finished = result.outcome == store::RunResult::Outcome::Finished;
   if (finished) {
