@@ -144,9 +144,18 @@ void ConversionForm::CmdAddFolder_Click() {
 }
 
 void ConversionForm::CmdExtractDBX_Click() {
-  const DisabledWhileAlive folderCommand(CmdAddFolder);
-  const DisabledWhileAlive back(cmdBack);
-  convertListedFiles(*this);
+  if (running_) {
+    convertListedFiles(*this);  // refused: one run at a time
+    return;
+  }
+  {
+    const DisabledWhileAlive folderCommand(CmdAddFolder);
+    const DisabledWhileAlive back(cmdBack);
+    running_ = true;
+    convertListedFiles(*this, [this] { return stopAsked_; });
+    running_ = false;
+  }
+  if (stopAsked_) Form_Unload();
 }
 
 void ConversionForm::AddFileToList(const QString& path) {
@@ -179,6 +188,13 @@ void ConversionForm::showEvent(QShowEvent* event) {
 }
 
 void ConversionForm::closeEvent(QCloseEvent* event) {
+  if (running_ && !stopAsked_) {
+    // The first close during a run lets it finish the file at hand and commit; its closing
+    // message says how many were converted, then the program ends. A second close forces.
+    stopAsked_ = true;
+    event->ignore();
+    return;
+  }
   event->accept();
   Form_Unload();
 }

@@ -98,7 +98,8 @@ class ConversionForm : public QWidget, public sources::ConversionWindow {
 
  public slots:
   // The Convert command: the email run in the email window, the contacts run in the
-  // contacts window. The folder command and Back wait while it works.
+  // contacts window. The folder command and Back wait while it works; closing the window
+  // meanwhile stops the run after the file at hand, and the program ends after its message.
   void CmdExtractDBX_Click();
   void CmdAddFolder_Click();
   void AddFileToList(const QString& path);
@@ -119,6 +120,8 @@ class ConversionForm : public QWidget, public sources::ConversionWindow {
   sources::WindowKind kind_;
   sources::SkippedFolders skipped_;
   bool centred_ = false;
+  bool running_ = false;    // a run of this window is in progress
+  bool stopAsked_ = false;  // the window was closed during it: stop, then end the program
   QElapsedTimer sinceYield_;
 };
 

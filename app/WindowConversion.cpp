@@ -3,6 +3,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 
 #include "contacts/ContactsRun.h"
 #include "email/EmailRun.h"
@@ -23,7 +24,8 @@ std::set<const sources::ConversionWindow*>& runningWindows() {
 
 }  // namespace
 
-store::RunResult convertListedFiles(sources::ConversionWindow& window) {
+store::RunResult convertListedFiles(sources::ConversionWindow& window,
+                                    std::function<bool()> stopRequested) {
   using Outcome = store::RunResult::Outcome;
   store::RunResult result;
   const SingleRun guard(window);
@@ -45,7 +47,7 @@ store::RunResult convertListedFiles(sources::ConversionWindow& window) {
   const bool email = window.kind() == sources::WindowKind::Email;
   const sources::RunRequest request{window.kind(), window.listed(), folder,
                                     window.skippedFolders().all()};
-  sources::WindowProgress progress(window);
+  sources::WindowProgress progress(window, std::move(stopRequested));
   result = email ? email::convertEmails(request, progress)
                  : contacts::convertContacts(request, progress);
 

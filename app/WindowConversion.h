@@ -3,14 +3,18 @@
 // over its listed files shown on the window, and the message that closes the run.
 #pragma once
 
+#include <functional>
+
 #include "sources/ConversionWindow.h"
 #include "store/RunResult.h"
 
 namespace mailferry::app {
 
 // Returns AlreadyRunning when a run of this window is in progress (a click on Convert during
-// the yields of a run) and Cancelled when the output folder dialog was cancelled.
-store::RunResult convertListedFiles(sources::ConversionWindow& window);
+// the yields of a run) and Cancelled when the output folder dialog was cancelled. The run
+// stops before its next file once `stopRequested` answers true.
+store::RunResult convertListedFiles(sources::ConversionWindow& window,
+                                    std::function<bool()> stopRequested = {});
 
 // Guards a window against a second run while one is in progress: entered() is false for the
 // second guard of the same window.

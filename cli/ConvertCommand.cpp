@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/StopSignals.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalWindow.h"
 #include "contacts/ContactsRun.h"
@@ -47,8 +48,10 @@ constexpr const char* kHelp =
     "Exit status:\n"
     "  0  every file was converted\n"
     "  1  some files could not be converted, or some folders could not be searched (each\n"
-    "     is named on standard error), or no file matched (then no PST file is made)\n"
-    "  2  bad arguments, or the PST file could not be made (the cause is on standard error)\n";
+    "     is named on standard error), or no file matched (then no PST file is made), or\n"
+    "     the run was stopped (Ctrl+C or SIGTERM: the PST keeps what was converted)\n"
+    "  2  bad arguments, or the PST file could not be made or written (the disk is full):\n"
+    "     the cause is on standard error\n";
 
 namespace fs = std::filesystem;
 
@@ -124,6 +127,7 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
   store::RunResult result;
   {
     TerminalProgress progress(kind, err, quiet);
+    const StopSignals stopSignals;
     result = run(request, progress);
   }
   const store::RunTally& tally = result.tally;
@@ -153,8 +157,8 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
   nameSkippedFolders(tally.skippedFolders, quiet, err);
   std::fprintf(out, "%s\n", tally.pstPath.c_str());
   std::fflush(out);
-  const bool complete =
-      tally.failures.empty() && sources::countUnreadable(tally.skippedFolders) == 0;
+  const bool complete = tally.failures.empty() && !tally.stopped &&
+                        sources::countUnreadable(tally.skippedFolders) == 0;
   return complete ? kExitConverted : kExitSomeFailed;
 }
 

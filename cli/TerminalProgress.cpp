@@ -1,6 +1,8 @@
 // A run's progress on standard error.
 #include "cli/TerminalProgress.h"
 
+#include "cli/StopSignals.h"
+
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -116,6 +118,10 @@ void TerminalProgress::endLine() {
   std::fputc('\n', out_);
   std::fflush(out_);
   lineShown_ = false;
+}
+
+bool TerminalProgress::stopRequested() const {
+  return StopSignals::stopRequested();
 }
 
 }  // namespace mailferry::cli

@@ -35,6 +35,8 @@ class TerminalProgress : public sources::RunProgress {
   void finished() override { endLine(); }
   // There is no event loop to serve.
   void yield() override {}
+  // Ctrl+C or SIGTERM (see StopSignals).
+  bool stopRequested() const override;
 
  private:
   void fileDone(const sources::FileReport& file);

@@ -30,6 +30,10 @@ void convertFiles(const sources::RunRequest& request, store::TargetStore& target
                   sources::RunProgress& progress, store::RunTally& tally) {
   sources::ReadAhead readAhead(sources::packedPaths(request.files));
   for (std::size_t index = 0; index < request.files.size(); ++index) {
+    if (progress.stopRequested()) {
+      tally.stopped = true;
+      return;
+    }
     readAhead.reached(index);
     progress.fileStarted(index);
     progress.yield();

@@ -119,6 +119,10 @@ class EmailRun {
   void convertMessages() {
     sources::ReadAhead readAhead(sources::packedPaths(files_));
     for (std::size_t r = 0; r < files_.size(); ++r) {
+      if (progress_.stopRequested()) {
+        result_.tally.stopped = true;
+        return;
+      }
       readAhead.reached(r);
       progress_.fileStarted(r);
       progress_.yield();

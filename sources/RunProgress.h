@@ -38,6 +38,9 @@ class RunProgress {
   virtual void finished() = 0;
   // Lets the front end serve its events between items.
   virtual void yield() = 0;
+  // Asked before each file: when the user has asked the run to stop (a closed window, Ctrl+C),
+  // the run ends there, with the file at hand finished and everything saved committed.
+  virtual bool stopRequested() const = 0;
 };
 
 // The status text the windows show for a step at a folder, by kind of run.

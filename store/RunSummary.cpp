@@ -23,6 +23,10 @@ RunSummary summarizeRun(const RunTally& tally, ItemWords words) {
     summary.text =
         "The new store could not be finished: " + tally.storeError + ". The run stopped there.\n";
   }
+  if (tally.stopped) {
+    summary.warning = true;
+    summary.text += "The run was stopped before the end of the list.\n";
+  }
   if (converted == 0 && failed > 0) {
     summary.warning = true;
     summary.text += std::string("No ") + words.singular + " was converted: " +

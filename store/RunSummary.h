@@ -22,6 +22,7 @@ struct RunTally {
   // Why the PST file could not be written or finished, if it could not: the run stopped there.
   std::string storeError;
   bool pstRemoved = false;  // the unfinished file could not be trusted and was removed
+  bool stopped = false;     // the user stopped the run before the end of the list
   // The folders the searches behind the list left out; unreadable ones count against the run.
   std::vector<sources::SkippedFolder> skippedFolders;
 };

@@ -268,6 +268,23 @@ TEST_F(EmailRunTest, AsksForTheOutputFolderAndSetsTheProgressRange) {
   EXPECT_EQ(window_.progressMax(), 100);
 }
 
+TEST_F(EmailRunTest, AStopEndsTheRunAfterTheFileAtHandWithAValidStore) {
+  for (const char* name : {"a", "b", "c", "d"}) message(std::string("Mail/") + name + ".eml", name);
+  search();
+  dialogs_.browseAnswers.push_back(output_.root());
+  const EmailRunResult result =
+      app::convertListedFiles(window_, [this] { return window_.progress.size() >= 2; });
+  ASSERT_EQ(result.outcome, Outcome::Finished);
+  EXPECT_EQ(result.tally.converted, 2);
+  EXPECT_TRUE(result.tally.stopped);
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_THAT(dialogs_.messages[0].text,
+              AllOf(HasSubstr("stopped before the end"), HasSubstr("2 messages converted"),
+                    HasSubstr("Saved in: " + result.tally.pstPath)));
+  expectValidStore(result.tally.pstPath);
+  EXPECT_EQ(readerFolders(result.tally.pstPath).at(folderText("Mail")), 2);
+}
+
 TEST_F(EmailRunTest, CancelledOutputDialogMakesNothing) {
   message("Mail/a.eml", "a");
   search();
