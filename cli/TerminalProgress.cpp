@@ -1,8 +1,6 @@
 // A run's progress on standard error.
 #include "cli/TerminalProgress.h"
 
-#include "cli/StopSignals.h"
-
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -10,6 +8,7 @@
 #include <utility>
 
 #include "cli/ProgressLine.h"
+#include "cli/StopSignals.h"
 
 namespace mailferry::cli {
 
