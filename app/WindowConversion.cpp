@@ -11,7 +11,7 @@
 #include "sources/RunRequest.h"
 #include "sources/WindowProgress.h"
 #include "sources/registry.h"
-#include "store/OutlookErrorMessage.h"
+#include "store/StoreCreationError.h"
 
 namespace mailferry::app {
 
@@ -53,8 +53,8 @@ store::RunResult convertListedFiles(sources::ConversionWindow& window,
 
   auto& dialogs = sources::dialogs();
   if (result.outcome == Outcome::StoreFailed) {
-    dialogs.messageBox(store::outlookErrorText(result.tally.storeError), store::kOutlookErrorTitle,
-                       sources::MessageIcon::Information);
+    dialogs.messageBox(store::storeCreationErrorText(result.tally.storeError),
+                       std::string(sources::kApplicationTitle), sources::MessageIcon::Exclamation);
     return result;
   }
   window.setConvertEnabled(true);

@@ -17,8 +17,8 @@
 #include "sources/RunRequest.h"
 #include "sources/SkippedFolders.h"
 #include "sources/SourceList.h"
-#include "store/OutlookErrorMessage.h"
 #include "store/RunSummary.h"
+#include "store/StoreCreationError.h"
 
 namespace mailferry::cli {
 
@@ -136,7 +136,8 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
     window.showMessage(store::summarizeRun(tally, words).text,
                        std::string(sources::kApplicationTitle));
   } else {
-    window.showMessage(store::outlookErrorText(tally.storeError), store::kOutlookErrorTitle);
+    window.showMessage(store::storeCreationErrorText(tally.storeError),
+                       std::string(sources::kApplicationTitle));
   }
   if (!finished) {
     // Leave nothing behind that the failed run made (at most a valid, empty store).

@@ -64,7 +64,9 @@ Store StoreList::AddPSTStore(const std::filesystem::path& path, int format,
   } catch (const std::exception& error) {
     // A file this call began but could not finish is no store: leave nothing behind.
     if (!existed) std::filesystem::remove(path, ec);
-    throw StoreError("the file " + path.string() + " could not be created: " + error.what());
+    const auto* engine = dynamic_cast<const pst::PstError*>(&error);
+    throw StoreError("the file " + path.string() + " could not be created: " +
+                     (engine ? StoreFailure(*engine).what() : error.what()));
   }
   store->displayName = std::string(displayName);
   store->entryId = hexText(store->file->entryId(pst::nids::kMessageStore));

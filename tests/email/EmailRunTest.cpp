@@ -296,16 +296,17 @@ TEST_F(EmailRunTest, CancelledOutputDialogMakesNothing) {
   EXPECT_EQ(window_.progressMax(), 100);  // untouched from its creation state
 }
 
-TEST_F(EmailRunTest, StoreThatCannotBeMadeShowsTheOutlookErrorWithTheCause) {
+TEST_F(EmailRunTest, StoreThatCannotBeMadeSaysSoWithTheCause) {
   message("Mail/a.eml", "a");
   search();
   dialogs_.browseAnswers.push_back(path("Mail/a.eml"));  // a file, not a folder
   const EmailRunResult result = app::convertListedFiles(window_);
   EXPECT_EQ(result.outcome, Outcome::StoreFailed);
   ASSERT_EQ(dialogs_.messages.size(), 1u);
-  EXPECT_EQ(dialogs_.messages[0].title, "Outlook Error");
-  EXPECT_EQ(dialogs_.messages[0].icon, sources::MessageIcon::Information);
-  EXPECT_THAT(dialogs_.messages[0].text, HasSubstr("Outlook Session Creation Error !"));
+  EXPECT_EQ(dialogs_.messages[0].title, "Kestrolin Mailferry");
+  EXPECT_EQ(dialogs_.messages[0].icon, sources::MessageIcon::Exclamation);
+  EXPECT_THAT(dialogs_.messages[0].text, HasSubstr("The PST file could not be created."));
+  EXPECT_THAT(dialogs_.messages[0].text, Not(HasSubstr("Outlook")));
   EXPECT_THAT(dialogs_.messages[0].text, HasSubstr(result.tally.storeError));
   EXPECT_FALSE(result.tally.storeError.empty());
   EXPECT_TRUE(window_.convertEnabled());

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "store/Clock.h"
-#include "store/OutlookErrorMessage.h"
+#include "store/StoreCreationError.h"
 #include "store/TargetStore.h"
 #include "tests/store/StoreTestFixture.h"
 
@@ -94,13 +94,8 @@ TEST_F(TargetStoreTest, AFolderThatCannotBeWrittenGivesTheCauseAndLeavesNoFile) 
   } catch (const StoreError& error) {
     const std::string cause = error.what();
     EXPECT_NE(cause.find("/proc/Kestrolin"), std::string::npos) << cause;
-    const std::string text = outlookErrorText(cause);
-    EXPECT_EQ(text.rfind("Outlook Session Creation Error !\r\n"
-                         "Check if Outlook is installed and configured.\r\n"
-                         "For more details visit this link : ",
-                         0),
-              0u);
-    EXPECT_NE(text.find("\r\n" + cause), std::string::npos);
+    EXPECT_EQ(storeCreationErrorText(cause), "The PST file could not be created.\r\n" + cause);
+    EXPECT_EQ(cause.find("(/proc"), std::string::npos) << "the engine's own detail: " << cause;
   }
   // A path that is no folder.
   std::ofstream(dir_ / "file") << "x";
