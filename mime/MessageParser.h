@@ -14,7 +14,8 @@
 namespace mailferry::mime {
 
 struct ParsedMessage {
-  GObjectPtr<GMimeMessage> message;  // null when the parser found no message
+  GObjectPtr<GMimeStream> repairedBytes;  // the repaired message, when it was parsed from one
+  GObjectPtr<GMimeMessage> message;       // null when the parser found no message
   std::vector<std::string> warnings;
   bool fromSkeleton = false;  // the parser read the skeleton, not every line
   // Places where the bytes need a repair before a second parse (offsets from where the parse

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "mime/MessageParser.h"
+#include "mime/RepairingParse.h"
 
 namespace mailferry::mime {
 
@@ -67,7 +67,7 @@ bool isEncodedMessage(GMimeObject* object) {
 GObjectPtr<GMimeMessagePart> decodedMessagePart(GMimePart* part) {
   const std::string bytes = contentBytes(part);
   GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size()));
-  ParsedMessage parsed = parseMessage(stream.get(), ParseWay::kWhole);
+  ParsedMessage parsed = parseRepairing(stream.get());
   if (!parsed.message || g_mime_header_list_get_count(g_mime_object_get_header_list(
                              GMIME_OBJECT(parsed.message.get()))) == 0) {
     return {};

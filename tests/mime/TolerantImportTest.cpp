@@ -114,6 +114,15 @@ TEST(TolerantImportTest, BrokenStructuresKeepTheirText) {
   ASSERT_TRUE(embedded != nullptr);
   EXPECT_EQ(embedded->str(tags::kSubject), "The attached message");
   EXPECT_EQ(embedded->str(tags::kBody), "Text of the attached message.\n");
+
+  // An attached message sent in base64 gets the repairs a file gets.
+  const auto damaged = importHostile("combo-base64-message-damaged-inside.eml");
+  ASSERT_EQ(damaged->message.attachments.size(), 1u);
+  const auto& inner = damaged->message.attachments[0]->embedded;
+  ASSERT_TRUE(inner != nullptr);
+  EXPECT_EQ(inner->str(tags::kSubject), "Damaged inside base64");
+  EXPECT_EQ(inner->str(tags::kSentRepresentingEmailAddress), "ida@example.net");
+  EXPECT_EQ(inner->str(tags::kBody), "Inner plain text.");
 }
 
 TEST(TolerantImportTest, AttachmentsComeThroughWhole) {
