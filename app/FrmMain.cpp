@@ -87,6 +87,15 @@ FrmMain::FrmMain() {
   Picture1->setFocusPolicy(Qt::NoFocus);
   setTabOrder(OptContacts, OptEmail);
   setTabOrder(OptEmail, cmdNext);
+  // Tab into the option group lands on the selected option, as in any option group; the
+  // arrow keys move between the options.
+  const auto tabToSelected = [this] {
+    for (QRadioButton* option : {OptEmail, OptContacts}) {
+      option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+  };
+  tabToSelected();
+  connect(OptEmail, &QRadioButton::toggled, this, tabToSelected);
 
   connect(cmdNext, &QPushButton::clicked, this, &FrmMain::cmdNext_Click);
   connect(LblAbout, &LinkLabel::clicked, this, &FrmMain::LblAbout_Click);

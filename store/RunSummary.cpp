@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <set>
+#include <string>
 
 namespace mailferry::store {
 
@@ -42,11 +44,19 @@ RunSummary summarizeRun(const RunTally& tally, ItemWords words) {
   }
   if (failed > 0) {
     summary.text += "\nNot converted:";
-    const std::size_t named = std::min<std::size_t>(failed, kNamedFailures);
-    for (std::size_t i = 0; i < named; ++i) {
-      summary.text += "\n" + tally.failures[i].path + ": " + tally.failures[i].cause;
+    // A file listed twice failed twice for the same reason: it is named once.
+    std::set<std::string> named;
+    for (const FailedFile& failure : tally.failures) {
+      if (named.size() == static_cast<std::size_t>(kNamedFailures)) break;
+      if (named.insert(failure.path).second) {
+        summary.text += "\n" + failure.path + ": " + failure.cause;
+      }
     }
-    if (failed > named) summary.text += "\n... and " + std::to_string(failed - named) + " more.";
+    std::set<std::string> distinct;
+    for (const FailedFile& failure : tally.failures) distinct.insert(failure.path);
+    if (distinct.size() > named.size()) {
+      summary.text += "\n... and " + std::to_string(distinct.size() - named.size()) + " more.";
+    }
   }
   if (const std::string skipped = sources::describeSkippedFolders(tally.skippedFolders);
       !skipped.empty()) {

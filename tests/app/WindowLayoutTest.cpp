@@ -151,6 +151,12 @@ TEST_F(WindowLayoutTest, WelcomeWindowMatchesItsLayout) {
   EXPECT_FALSE(w.OptContacts->isChecked());
   EXPECT_EQ(nextTabStop(w.OptContacts), w.OptEmail);
   EXPECT_EQ(nextTabStop(w.OptEmail), w.cmdNext);
+  // Tab reaches the selected option only, whichever it is.
+  EXPECT_EQ(nextTabStop(w.cmdNext), w.OptEmail) << "not the unselected Contacts";
+  w.OptContacts->setChecked(true);
+  EXPECT_EQ(nextTabStop(w.cmdNext), w.OptContacts);
+  EXPECT_EQ(nextTabStop(w.OptContacts), w.cmdNext);
+  w.OptEmail->setChecked(true);
 
   // The option panel and buttons paint white, not in the button face.
   const QImage shot = w.grab().toImage();
