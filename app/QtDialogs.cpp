@@ -41,7 +41,7 @@ std::string browseForFolder(const sources::FolderRequest& request) {
 }
 
 void messageBox(const std::string& text, const std::string& title, sources::MessageIcon icon) {
-  QMessageBox box(qtIcon(icon), fromUtf8(title), fromUtf8(text), QMessageBox::Ok);
+  QMessageBox box(qtIcon(icon), fromUtf8(title), keepPathsWhole(fromUtf8(text)), QMessageBox::Ok);
   box.exec();
 }
 
@@ -52,7 +52,32 @@ void shellOpen(const std::string& target) {
   QDesktopServices::openUrl(url);  // a failure is silent by design
 }
 
+bool pathStartsAt(const QString& line, qsizetype at) {
+  const bool lineOrFieldStart =
+      at == 0 || (at >= 2 && line[at - 1] == u' ' && line[at - 2] == u':');
+  if (!lineOrFieldStart) return false;
+  if (line[at] == u'/') return true;
+  return at + 2 < line.size() && line[at].isLetter() && line[at + 1] == u':' &&
+         line[at + 2] == u'\\';
+}
+
 }  // namespace
+
+QString keepPathsWhole(const QString& text) {
+  QStringList lines = text.split(u'\n');
+  for (QString& line : lines) {
+    for (qsizetype at = 0; at < line.size(); ++at) {
+      if (!pathStartsAt(line, at)) continue;
+      qsizetype end = line.indexOf(QLatin1String(": "), at);
+      if (end < 0) end = line.size();
+      for (qsizetype i = at; i < end; ++i) {
+        if (line[i] == u' ') line[i] = QChar(0x00A0);
+      }
+      at = end;
+    }
+  }
+  return lines.join(u'\n');
+}
 
 sources::Dialogs qtDialogs() {
   sources::Dialogs d;
