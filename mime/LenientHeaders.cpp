@@ -178,7 +178,8 @@ EnvelopeFields::EnvelopeFields(GMimeObject* object)
   const int count = g_mime_header_list_get_count(headers);
   for (int i = 0; i < count; ++i) {
     GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
-    const std::string_view name = orEmpty(g_mime_header_get_name(header));
+    const char* rawName = g_mime_header_get_name(header);
+    const std::string_view name = rawName != nullptr ? rawName : "";
     for (Field& field : fields_) {
       if (name.size() != field.name.size() ||
           g_ascii_strncasecmp(name.data(), field.name.data(), name.size()) != 0) {
