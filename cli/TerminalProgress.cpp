@@ -1,12 +1,10 @@
 // A run's progress on standard error.
 #include "cli/TerminalProgress.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <utility>
 
+#include "cli/Console.h"
 #include "cli/ProgressLine.h"
 #include "cli/StopSignals.h"
 
@@ -17,12 +15,6 @@ namespace {
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 // A rate measured over less time than this says little: none is shown before.
 constexpr std::chrono::duration<double> kFirstRate = std::chrono::milliseconds(500);
-
-int terminalColumns(std::FILE* out) {
-  winsize size{};
-  if (ioctl(fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-  return 80;
-}
 
 // A step's status text without its folder: "Converting Messages... from".
 std::string stepName(sources::WindowKind kind, sources::RunStep step) {
@@ -36,11 +28,7 @@ std::string stepName(sources::WindowKind kind, sources::RunStep step) {
 
 TerminalProgress::TerminalProgress(sources::WindowKind kind, std::FILE* out, bool quiet,
                                    Clock clock)
-    : kind_(kind),
-      out_(out),
-      terminal_(isatty(fileno(out)) != 0),
-      quiet_(quiet),
-      clock_(std::move(clock)) {}
+    : kind_(kind), out_(out), terminal_(isTerminal(out)), quiet_(quiet), clock_(std::move(clock)) {}
 
 TerminalProgress::~TerminalProgress() {
   endLine();

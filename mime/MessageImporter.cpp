@@ -61,7 +61,14 @@ ByteArrayPtr& keptBuffer() {
 
 GObjectPtr<GMimeStream> openFileStream(const std::filesystem::path& path) {
   GError* openError = nullptr;
+#ifdef _WIN32
+  // GMime opens through g_open, which takes UTF-8 there; binary, or CR LF would be changed.
+  const std::u8string name = path.u8string();
+  GObjectPtr<GMimeStream> file(g_mime_stream_fs_open(reinterpret_cast<const char*>(name.c_str()),
+                                                     O_RDONLY | O_BINARY, 0, &openError));
+#else
   GObjectPtr<GMimeStream> file(g_mime_stream_fs_open(path.c_str(), O_RDONLY, 0, &openError));
+#endif
   if (!file) {
     const std::string reason = openError != nullptr ? openError->message : "cannot be opened";
     if (openError != nullptr) g_error_free(openError);

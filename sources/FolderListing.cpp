@@ -74,4 +74,41 @@ FolderListing listFolder(const std::string& folder) {
   return listing;
 }
 
+#if defined(_WIN32)
+// fs::canonical (libstdc++) does not follow junctions there: the system names the folder an
+// open handle reaches instead.
+fs::path resolvedPath(const std::string& path) {
+  const fs::path given = toFsPath(path);
+  const HANDLE handle =
+      CreateFileW(given.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    throw fs::filesystem_error(
+        "cannot resolve", given,
+        std::error_code(static_cast<int>(GetLastError()), std::system_category()));
+  }
+  std::wstring name(MAX_PATH, L'\0');
+  DWORD size = GetFinalPathNameByHandleW(handle, name.data(), static_cast<DWORD>(name.size()), 0);
+  if (size >= name.size()) {
+    name.resize(size);
+    size = GetFinalPathNameByHandleW(handle, name.data(), static_cast<DWORD>(name.size()), 0);
+  }
+  const DWORD error = GetLastError();
+  CloseHandle(handle);
+  if (size == 0) {
+    throw fs::filesystem_error("cannot resolve", given,
+                               std::error_code(static_cast<int>(error), std::system_category()));
+  }
+  name.resize(size);
+  // "\\?\C:\..." and "\\?\UNC\server\share\...": back to the usual forms.
+  if (name.starts_with(L"\\\\?\\UNC\\")) return fs::path(L"\\\\" + name.substr(8));
+  if (name.starts_with(L"\\\\?\\")) return fs::path(name.substr(4));
+  return fs::path(name);
+}
+#else
+fs::path resolvedPath(const std::string& path) {
+  return fs::canonical(toFsPath(path));
+}
+#endif
+
 }  // namespace mailferry::sources

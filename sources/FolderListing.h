@@ -1,7 +1,8 @@
-// The file-system service behind the folder search: existence test and one folder's
-// immediate subfolders and files.
+// The file-system service behind the folder search: existence test, one folder's immediate
+// subfolders and files, and where a link leads.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -35,5 +36,9 @@ bool folderExists(const std::string& path);
 // are listed apart. Throws std::filesystem::filesystem_error when the folder cannot be opened
 // or read.
 FolderListing listFolder(const std::string& folder);
+
+// The absolute path with every symbolic link and junction on the way resolved.
+// Throws std::filesystem::filesystem_error when it cannot be resolved.
+std::filesystem::path resolvedPath(const std::string& path);
 
 }  // namespace mailferry::sources

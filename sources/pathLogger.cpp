@@ -35,8 +35,8 @@ class LinkLoopGuard {
   // (its target then becomes a walked tree). Throws fs::filesystem_error when the target
   // cannot be resolved.
   std::optional<fs::path> coveringTree(const std::string& linkPath) {
-    if (roots_.empty()) roots_.push_back(fs::canonical(toFsPath(start_)));
-    fs::path target = fs::canonical(toFsPath(linkPath));
+    if (roots_.empty()) roots_.push_back(resolvedPath(start_));
+    fs::path target = resolvedPath(linkPath);
     for (const fs::path& root : roots_) {
       if (isWithin(target, root)) return target;
     }
