@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "mime/MessageImporter.h"
 #include "mime/MimeTags.h"
@@ -65,6 +70,26 @@ TEST_F(FileFormTest, CrlfFilesReadLikeLfFiles) {
   EXPECT_EQ(message.str(tags::kSubject), "café");
   EXPECT_EQ(message.str(tags::kSentRepresentingEmailAddress), "pierre@example.fr");
   EXPECT_NE(message.str(tags::kBody).find("Un café crème"), std::string::npos);
+}
+
+// A file named outside ASCII, held open for writing by the program that keeps it (as a mail
+// program keeps its store), reads as usual.
+TEST_F(FileFormTest, NonAsciiNameHeldOpenByAnotherProgram) {
+  const auto path = folder.path() / std::filesystem::path(u8"Réunion – 東京.eml");
+  std::ofstream(path, std::ios::binary) << latin1QuotedPrintable();
+#ifdef _WIN32
+  const HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+#else
+  std::ofstream holder(path, std::ios::binary | std::ios::app);
+#endif
+  RecordedMessage message;
+  importMessageFile(path, message);
+  EXPECT_EQ(message.str(tags::kSubject), "café");
+#ifdef _WIN32
+  CloseHandle(holder);
+#endif
 }
 
 TEST_F(FileFormTest, NothingUsableRaisesAClearError) {

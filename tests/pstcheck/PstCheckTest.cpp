@@ -10,12 +10,11 @@
 #include <memory>
 #include <random>
 
-#include <sys/wait.h>
-
 #include "pst/ndb/Format.h"
 #include "pst/ndb/NdbReader.h"
 #include "pst/ndb/NdbReaderLayout.h"
 #include "tests/pstcheck/TestFiles.h"
+#include "tests/support/ReaderOracles.h"
 
 namespace mailferry::pstcheck {
 namespace {
@@ -228,25 +227,16 @@ TEST_F(PstCheck, SurvivesRandomDamage) {
 }
 
 TEST_F(PstCheck, ToolExitsZeroOnSuccessAndOneNamingTheOffset) {
-  const char* bin = std::getenv("MAILFERRY_BIN_DIR");
-  ASSERT_NE(bin, nullptr);
-  const auto run = [&](const std::filesystem::path& file, std::string& out) {
-    const std::string cmd = std::string(bin) + "/pstcheck \"" + file.string() + "\"";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
-    std::array<char, 512> buf{};
-    while (fgets(buf.data(), buf.size(), pipe.get())) out += buf.data();
-    const int status = pclose(pipe.release());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  };
-  std::string out;
-  EXPECT_EQ(run(testing::referencePst(), out), 0) << out;
-  EXPECT_NE(out.find("OK"), std::string::npos);
+  ASSERT_NE(std::getenv("MAILFERRY_BIN_DIR"), nullptr);
+  const auto good = testing::pstcheck(testing::referencePst());
+  EXPECT_EQ(good.exitCode, 0) << good.output;
+  EXPECT_NE(good.output.find("OK"), std::string::npos);
 
   auto header = original_;
   header[0x0B8] ^= 0x01;
-  out.clear();
-  EXPECT_EQ(run(damaged(header), out), 1) << out;
-  EXPECT_NE(out.find("offset 0x4"), std::string::npos) << out;
+  const auto bad = testing::pstcheck(damaged(header));
+  EXPECT_EQ(bad.exitCode, 1) << bad.output;
+  EXPECT_NE(bad.output.find("offset 0x4"), std::string::npos) << bad.output;
 }
 
 }  // namespace

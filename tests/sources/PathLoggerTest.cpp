@@ -1,9 +1,11 @@
 // The folder search: breadth-first order, the four keyed lists, Count, and its errors.
+#ifndef _WIN32
 #include <dirent.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <functional>
@@ -202,7 +204,10 @@ TEST(PathLoggerTest, LinksAreFollowedOnceAndEveryLoopIsNotedAndSkipped) {
   tree.file("S/Z/z.eml");
   tree.file("Other/o.eml");
   namespace fs = std::filesystem;
-  fs::create_directory_symlink(tree.path("S"), tree.path("S/again"));
+  std::error_code made;
+  fs::create_directory_symlink(tree.path("S"), tree.path("S/again"), made);
+  // Wine, for one, has neither symbolic links nor junctions.
+  if (made) GTEST_SKIP() << "this system makes no links: " << made.message();
   fs::create_directory_symlink(tree.path("Other"), tree.path("S/other"));
   fs::create_symlink(tree.path("Other/o.eml"), tree.path("S/link.eml"));
   fs::create_symlink(tree.path("nowhere"), tree.path("S/dangling.eml"));
@@ -232,6 +237,11 @@ TEST(PathLoggerTest, LinksAreFollowedOnceAndEveryLoopIsNotedAndSkipped) {
 // wrote; "skip: <why>" when the folder stays readable.
 std::string asUnprivilegedUser(const std::string& refused,
                                const std::function<std::string()>& work) {
+#ifdef _WIN32
+  (void)refused;
+  (void)work;
+  return "skip: needs fork and a user without access, POSIX only";
+#else
   int fds[2];
   if (pipe(fds) != 0) return "pipe failed";
   const pid_t child = fork();
@@ -260,6 +270,7 @@ std::string asUnprivilegedUser(const std::string& refused,
   int status = 0;
   waitpid(child, &status, 0);
   return result;
+#endif
 }
 
 // The folder command over start: what it listed and skipped, and the one message it showed.

@@ -1,9 +1,6 @@
 // A temporary folder tree for one test, removed with everything below it afterwards.
 #pragma once
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,24 +9,13 @@
 
 #include "sources/FsPath.h"
 #include "sources/PathSeparator.h"
+#include "tests/support/TempFolder.h"
 
 namespace mailferry::sources::testing {
 
 class TempTree {
  public:
-  TempTree() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mailferry-sources-XXXXXX");
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-    // Readable by others, so that a test may search it under a less privileged user.
-    std::filesystem::permissions(root_, std::filesystem::perms(0755));
-  }
-  ~TempTree() {
-    // Give back access to folders a test closed, so that they can be removed.
-    restoreAccess(root_);
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
-  }
+  TempTree() = default;
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;
 
@@ -55,16 +41,9 @@ class TempTree {
   }
 
  private:
-  static void restoreAccess(const std::filesystem::path& dir) {
-    std::error_code ec;
-    std::filesystem::permissions(dir, std::filesystem::perms(0755), ec);
-    for (auto it = std::filesystem::directory_iterator(dir, ec);
-         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-      if (it->is_directory(ec) && !it->is_symlink(ec)) restoreAccess(it->path());
-    }
-  }
-
-  std::filesystem::path root_;
+  // Removed with everything below it, closed folders included.
+  mailferry::testing::TempFolder folder_{"sources"};
+  std::filesystem::path root_ = folder_.path();
 };
 
 }  // namespace mailferry::sources::testing

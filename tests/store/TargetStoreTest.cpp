@@ -10,6 +10,7 @@
 #include "store/StoreCreationError.h"
 #include "store/TargetStore.h"
 #include "tests/store/StoreTestFixture.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace mailferry::store {
 namespace {
@@ -25,14 +26,14 @@ class TargetStoreTest : public testing::StoreTest {
  protected:
   void SetUp() override {
     StoreTest::SetUp();
-    setenv("TZ", "UTC", 1);
+    mailferry::testing::setEnvironment("TZ", "UTC");
     tzset();
   }
   std::string folderAnswer() const { return dir_.string() + sources::kPathSeparator; }
 };
 
 TEST(TimeStampTest, DropsLeadingZerosButKeepsTwoDigitYearAndSeconds) {
-  setenv("TZ", "UTC", 1);
+  mailferry::testing::setEnvironment("TZ", "UTC");
   tzset();
   EXPECT_EQ(timeStamp(december6()), "6.12.26 1.30.12");
   EXPECT_EQ(timeStamp(system_clock::from_time_t(1104541502)), "1.1.05 1.5.02");  // 2005-01-01

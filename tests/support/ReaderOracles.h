@@ -2,7 +2,9 @@
 // `pstcheck` and tests/oracles/compare-readers (see tests/oracles/README.md).
 #pragma once
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,22 +20,36 @@ struct CommandResult {
   std::string output;  // standard output and standard error together
 };
 
+// Runs a command line of the system's shell (sh; cmd.exe on Windows).
 inline CommandResult runCommand(const std::string& command) {
   CommandResult result;
+#ifdef _WIN32
+  // cmd.exe drops the first and the last quote of a line that starts with one: wrap it.
+  FILE* pipe = _popen(("\"" + command + " 2>&1\"").c_str(), "rb");
+#else
   FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+#endif
   if (!pipe) return result;
   char buffer[4096];
   while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
     result.output.append(buffer, n);
+#ifdef _WIN32
+  result.exitCode = _pclose(pipe);
+#else
   const int status = pclose(pipe);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
   return result;
 }
 
 inline std::string shellQuote(const std::string& text) {
+#ifdef _WIN32
+  return "\"" + text + "\"";  // paths and arguments hold no quote there
+#else
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
+#endif
 }
 
 inline std::string environmentOr(const char* name, const std::string& fallback) {
@@ -44,7 +60,13 @@ inline std::string environmentOr(const char* name, const std::string& fallback) 
 // pstcheck FILE: exit 0 when every structural invariant holds.
 inline CommandResult pstcheck(const std::filesystem::path& pst) {
   const std::string bin = environmentOr("MAILFERRY_BIN_DIR", "build/bin");
+#ifdef _WIN32
+  const auto tool = std::filesystem::absolute(std::filesystem::path(bin) / "pstcheck.exe");
+  return runCommand(shellQuote(tool.lexically_normal().make_preferred().string()) + " " +
+                    shellQuote(pst.string()));
+#else
   return runCommand(shellQuote(bin + "/pstcheck") + " " + shellQuote(pst.string()));
+#endif
 }
 
 // compare-readers FILE [--expect JSON] [extra]: exit 0 when the three readers open the file
