@@ -16,6 +16,12 @@ set(MAILFERRY_TEST_ENV
 # mailferry_gtest(NAME LABEL LIBS... SOURCES...)
 function(mailferry_gtest name label)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  # The independent PST readers are Linux programs, which a Windows test cannot run and read
+  # back; scripts/test-windows runs them on Linux over the PSTs the Windows build writes.
+  if(WIN32 AND label STREQUAL "readers")
+    add_executable(${name} EXCLUDE_FROM_ALL ${T_SOURCES})  # named by add_dependencies only
+    return()
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
