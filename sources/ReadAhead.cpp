@@ -45,6 +45,9 @@ ReadAhead::ReadAhead(PackedPathList files, Window window)
       } catch (...) {
         // Reading ahead is only a hint to the system: the run reads every file itself, so
         // a worker that fails simply stops asking.
+        std::lock_guard lock(mutex_);
+        workerWaiting_ = true;
+        idle_.notify_all();
       }
     });
   }
@@ -70,12 +73,19 @@ void ReadAhead::reached(std::size_t index) {
     }
     if (next_ < current_) next_ = current_;  // the run overtook the read-ahead
     wake = workerWaiting_ && refillDue();
+    if (wake) workerWaiting_ = false;  // busy again from now, as far as the run can tell
   }
   if (wake) changed_.notify_all();
 }
 
 std::size_t ReadAhead::requested() const {
   std::lock_guard lock(mutex_);
+  return next_;
+}
+
+std::size_t ReadAhead::requestedWhenIdle() const {
+  std::unique_lock lock(mutex_);
+  idle_.wait(lock, [this] { return !worker_.joinable() || workerWaiting_; });
   return next_;
 }
 
@@ -98,6 +108,7 @@ void ReadAhead::work() {
   while (true) {
     if (!roomAhead()) {
       workerWaiting_ = true;
+      idle_.notify_all();
       changed_.wait(lock, [this] { return stopping_ || refillDue(); });
       workerWaiting_ = false;
     }

@@ -36,6 +36,8 @@ class ReadAhead {
 
   // How many files have been asked for so far (for tests).
   std::size_t requested() const;
+  // The same, once the worker has nothing left to do until the run moves on (for tests).
+  std::size_t requestedWhenIdle() const;
 
  private:
   void work();
@@ -49,10 +51,11 @@ class ReadAhead {
   std::vector<std::uint64_t> sizes_;  // of each file asked for (0 when it could not be)
   mutable std::mutex mutex_;
   std::condition_variable changed_;
-  std::size_t current_ = 0;  // the file the run is at
-  std::size_t next_ = 0;     // the next file to ask for
+  mutable std::condition_variable idle_;  // the worker went to wait, or ended
+  std::size_t current_ = 0;               // the file the run is at
+  std::size_t next_ = 0;                  // the next file to ask for
   std::uint64_t bytesAhead_ = 0;
-  bool workerWaiting_ = false;
+  bool workerWaiting_ = false;  // or ended: it asks for nothing until woken
   bool stopping_ = false;
   std::thread worker_;
 };

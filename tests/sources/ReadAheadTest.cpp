@@ -19,17 +19,6 @@ namespace {
 using testing::TempTree;
 using namespace std::chrono_literals;
 
-// Waits (up to a generous limit) for the worker to reach `count` requests, then a little
-// longer to see it go no further.
-std::size_t settledRequests(const ReadAhead& readAhead, std::size_t count) {
-  const auto limit = std::chrono::steady_clock::now() + 10s;
-  while (readAhead.requested() < count && std::chrono::steady_clock::now() < limit) {
-    std::this_thread::sleep_for(1ms);
-  }
-  std::this_thread::sleep_for(30ms);
-  return readAhead.requested();
-}
-
 class ReadAheadTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -62,26 +51,26 @@ class ReadAheadTest : public ::testing::Test {
 
 TEST_F(ReadAheadTest, StaysAWindowOfFilesAheadOfTheRun) {
   ReadAhead readAhead(files(40), ReadAhead::Window{8, 1ull << 30});
-  EXPECT_EQ(settledRequests(readAhead, 8), 8u);
+  EXPECT_EQ(readAhead.requestedWhenIdle(), 8u);
   readAhead.reached(1);  // one free place: not yet worth waking for
-  EXPECT_EQ(settledRequests(readAhead, 8), 8u);
+  EXPECT_EQ(readAhead.requestedWhenIdle(), 8u);
   readAhead.reached(2);  // a quarter of the window free
-  EXPECT_EQ(settledRequests(readAhead, 10), 10u);
+  EXPECT_EQ(readAhead.requestedWhenIdle(), 10u);
   readAhead.reached(39);
-  EXPECT_EQ(settledRequests(readAhead, 40), 40u);
+  EXPECT_EQ(readAhead.requestedWhenIdle(), 40u);
 }
 
 TEST_F(ReadAheadTest, StopsAtTheByteWindowButAlwaysAsksForTheCurrentFile) {
   ReadAhead readAhead(files(10, 1000), ReadAhead::Window{100, 2500});
-  EXPECT_EQ(settledRequests(readAhead, 3), 3u);  // 3,000 bytes ahead: the window is full
+  EXPECT_EQ(readAhead.requestedWhenIdle(), 3u);  // 3,000 bytes ahead: the window is full
   readAhead.reached(3);
-  EXPECT_EQ(settledRequests(readAhead, 6), 6u);
+  EXPECT_EQ(readAhead.requestedWhenIdle(), 6u);
 
   // One file larger than the whole window is still asked for when the run comes to it.
   tree.file("big.eml", std::string(5000, 'x'));
   ReadAhead big(packed({toFsPath(tree.path("big.eml")), toFsPath(tree.path("big.eml"))}),
                 ReadAhead::Window{100, 2500});
-  EXPECT_EQ(settledRequests(big, 1), 1u);
+  EXPECT_EQ(big.requestedWhenIdle(), 1u);
 }
 
 TEST_F(ReadAheadTest, EntriesThatAreNoFileArePassedOver) {
@@ -91,14 +80,14 @@ TEST_F(ReadAheadTest, EntriesThatAreNoFileArePassedOver) {
   list.insert(list.begin() + 1, toFsPath(tree.path("sub")));
   list.insert(list.begin(), std::filesystem::path());
   ReadAhead readAhead(packed(list), ReadAhead::Window{8, 1ull << 30});
-  EXPECT_EQ(settledRequests(readAhead, list.size()), list.size());
+  EXPECT_EQ(readAhead.requestedWhenIdle(), list.size());
 }
 
 TEST_F(ReadAheadTest, OvertakenOrDroppedAtAnyTimeWithoutWaiting) {
   {
     ReadAhead readAhead(files(30), ReadAhead::Window{4, 1ull << 30});
     readAhead.reached(25);  // the run went past everything asked for
-    EXPECT_GE(settledRequests(readAhead, 29), 29u);
+    EXPECT_GE(readAhead.requestedWhenIdle(), 29u);
     readAhead.reached(100);  // past the end
   }
   ReadAhead nothing({});
