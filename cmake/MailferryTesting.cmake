@@ -5,7 +5,15 @@
 #   bench    benchmarks, never run by ./test
 #   huge     the multi-gigabyte store, never run by ./test
 find_package(GTest REQUIRED)
-find_package(benchmark QUIET)
+if(MAILFERRY_BENCHMARKS)
+  find_package(benchmark QUIET)
+endif()
+
+# One target per label builds every test program of that label (and the programs those tests
+# start), so that a tree builds only what it runs: cmake --build build --target tests_unit.
+foreach(label unit gui readers huge)
+  add_custom_target(tests_${label})
+endforeach()
 
 set(MAILFERRY_TEST_ENV
   "MAILFERRY_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
@@ -27,6 +35,7 @@ function(mailferry_gtest name label)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE MAILFERRY_SOURCE_DIR_AT_BUILD="${CMAKE_SOURCE_DIR}")
   add_test(NAME ${name} COMMAND ${name})
+  add_dependencies(tests_${label} ${name})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)
   endif()
@@ -37,7 +46,7 @@ endfunction()
 # mailferry_benchmark(NAME SOURCES... LIBS...)
 function(mailferry_benchmark name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;ARGS" ${ARGN})
-  if(NOT benchmark_FOUND)
+  if(NOT MAILFERRY_BENCHMARKS OR NOT benchmark_FOUND)
     return()
   endif()
   add_executable(${name} ${T_SOURCES})
