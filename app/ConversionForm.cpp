@@ -13,13 +13,13 @@
 #include "app/FileGrid.h"
 #include "app/Forms.h"
 #include "app/FrmMain.h"
+#include "app/HelpPage.h"
 #include "app/LineControl.h"
 #include "app/LinkLabel.h"
 #include "app/Look.h"
 #include "app/ProgramEnd.h"
 #include "app/WindowConversion.h"
 #include "app/platform/CommonControls.h"
-#include "sources/PathSeparator.h"
 #include "sources/SourceList.h"
 #include "sources/registry.h"
 
@@ -171,8 +171,7 @@ void ConversionForm::cmdBack_Click() {
 }
 
 void ConversionForm::LblShowHidden_Click() {
-  sources::registry::ShellOpen(utf8(QCoreApplication::applicationDirPath()) +
-                               sources::kPathSeparator + kHelpPageName);
+  sources::registry::ShellOpen(utf8(helpPagePath(QCoreApplication::applicationDirPath())));
 }
 
 void ConversionForm::LblAbout_Click() {

@@ -35,8 +35,6 @@ class ConversionForm : public QWidget, public sources::ConversionWindow {
  public:
   explicit ConversionForm(const ConversionLayout& layout);
 
-  static constexpr char kHelpPageName[] = "show-hidden.mht";
-
   QPushButton* cmdBack = nullptr;
   QPushButton* CmdExtractDBX = nullptr;
   QPushButton* CmdAddFolder = nullptr;

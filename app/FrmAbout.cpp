@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "MailferryVersion.h"
 #include "app/FrmMain.h"
 #include "app/LineControl.h"
 #include "app/LinkLabel.h"
@@ -27,8 +28,8 @@ FrmAbout::FrmAbout(QWidget* owner) : QDialog(owner) {
   cmdBack = new QPushButton(QStringLiteral("&OK"), this);  // owned by this
   cmdBack->setGeometry(twipsRect(1800, 1560, 1335, 375));
   cmdBack->setAutoDefault(true);
-  Label1 = makeLabel(this, QStringLiteral("Mailferry v2.3"), twipsRect(240, 240, 6375, 375),
-                     headingFont(), kLinkColour);
+  Label1 = makeLabel(this, QStringLiteral("Mailferry v") + QLatin1String(kVersion),
+                     twipsRect(240, 240, 6375, 375), headingFont(), kLinkColour);
   LblWebsite = new LinkLabel(
       this, QStringLiteral("Visit Homepage : ") + QLatin1String(FrmMain::kProductHost),
       twipsRect(240, 720, 4215, 255), linkFont(), kLinkColour);         // owned by this

@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "MailferryVersion.h"
 #include "app/Look.h"
 #include "app/ProgramEnd.h"
 #include "app/UnexpectedError.h"
@@ -12,7 +13,7 @@ namespace mailferry::app {
 MailferryApplication::MailferryApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Mailferry"));
   setOrganizationName(QStringLiteral("Kestrolin"));
-  setApplicationVersion(QStringLiteral("5.2.0"));
+  setApplicationVersion(QLatin1String(kVersion));
   setWindowIcon(applicationIcon());
   // Every close of a main window ends the program explicitly (FrmMain, the conversion
   // windows); hiding the last visible window while navigating must not.

@@ -1,4 +1,8 @@
 // Mailferry's GUI program: the welcome window is the start-up object.
+#include <cstdio>
+#include <cstring>
+
+#include "MailferryVersion.h"
 #include "app/Forms.h"
 #include "app/FrmMain.h"
 #include "app/MailferryApplication.h"
@@ -9,6 +13,11 @@
 #include <exception>
 
 int main(int argc, char** argv) {
+  // Answered before the application object exists, so that it works without a display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("mailferry %s\n", mailferry::kVersion);
+    return 0;
+  }
   mailferry::app::MailferryApplication application(argc, argv);
   mailferry::app::installQtDialogs();
   // Errors inside the event loop are reported by the application; this catches what comes

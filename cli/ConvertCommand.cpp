@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "MailferryVersion.h"
 #include "cli/StopSignals.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalWindow.h"
@@ -27,7 +28,7 @@ namespace {
 constexpr const char* kHelp =
     "Usage: mailferry-convert emails SOURCE_DIR OUTPUT_DIR [--quiet]\n"
     "       mailferry-convert contacts SOURCE_DIR OUTPUT_DIR [--quiet]\n"
-    "       mailferry-convert --help\n"
+    "       mailferry-convert --help | --version\n"
     "\n"
     "Searches SOURCE_DIR and every folder below it for message files (.eml, .emlx) or\n"
     "Windows Contacts files (.contact) and converts them into a new PST file in OUTPUT_DIR,\n"
@@ -44,6 +45,7 @@ constexpr const char* kHelp =
     "  -q, --quiet  print only the path of the new PST file and the errors: the files not\n"
     "               converted, the folders not searched and why nothing was made\n"
     "  -h, --help   print this help\n"
+    "      --version print the version\n"
     "\n"
     "Exit status:\n"
     "  0  every file was converted\n"
@@ -177,6 +179,10 @@ int convertMain(const std::vector<std::string>& arguments, std::FILE* out, std::
   }
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     std::fputs(kHelp, out);
+    return kExitConverted;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::fprintf(out, "mailferry-convert %s\n", kVersion);
     return kExitConverted;
   }
   if (args.size() != 3) return usageError(err, "expected a kind, a source and an output folder");

@@ -15,7 +15,9 @@
 #include <system_error>
 #include <vector>
 
+#include "app/HelpPage.h"
 #include "app/UnexpectedError.h"
+#include "tests/support/TempFolder.h"
 
 namespace mailferry::app {
 namespace {
@@ -186,6 +188,11 @@ TEST(ArtworkTest, ImagesHaveTheirFixedSizes) {
       {"banner.png", 199, 365},     {"hint.png", 16, 16},         {"bullet.png", 12, 11},
       {"link-pointer.png", 32, 32}, {"xpstyle.png", 54, 54},      {"mailferry-16.png", 16, 16},
       {"mailferry-24.png", 24, 24}, {"mailferry-32.png", 32, 32}, {"mailferry-48.png", 48, 48}};
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    const auto name = "mailferry-" + std::to_string(size) + ".png";
+    const QImage icon(QString::fromStdString((images / ".." / "icons" / name).string()));
+    EXPECT_EQ(icon.size(), QSize(size, size)) << "desktop icon " << name;
+  }
   for (const auto& e : expected) {
     const QImage image(QString::fromStdString((images / e.file).string()));
     ASSERT_FALSE(image.isNull()) << e.file;
@@ -238,6 +245,22 @@ TEST(HelpPageTest, IsAMultipartRelatedDocumentWithAnHtmlPart) {
                             "Windows Live Mail", "Show hidden files, folders, and drives"}) {
     EXPECT_NE(text.find(words), std::string::npos) << words;
   }
+}
+
+TEST(HelpPageTest, FoundBesideTheProgramElseInTheInstalledLayout) {
+  const mailferry::testing::TempFolder root("help-page");
+  const fs::path bin = root.path() / "bin";
+  const fs::path shared = root.path() / "share" / "mailferry";
+  fs::create_directories(bin);
+  fs::create_directories(shared);
+  const QString programDir = QString::fromStdString(bin.string());
+  const auto found = [&] { return fs::path(helpPagePath(programDir).toStdString()); };
+
+  EXPECT_EQ(found(), bin / kHelpPageName) << "neither exists: the usual place is named";
+  std::ofstream(shared / kHelpPageName) << "installed";
+  EXPECT_EQ(found(), shared / kHelpPageName);
+  std::ofstream(bin / kHelpPageName) << "build tree";
+  EXPECT_EQ(found(), bin / kHelpPageName);
 }
 
 TEST(UnexpectedErrorTest, NumbersFollowTheClassicRunTimeErrors) {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "MailferryVersion.h"
 #include "app/FileGrid.h"
 #include "app/FrmAbout.h"
 #include "app/FrmContacts.h"
@@ -292,7 +293,7 @@ TEST_F(WindowLayoutTest, AboutWindowMatchesItsLayout) {
   });
   EXPECT_EQ(about.cmdBack->text(), QStringLiteral("&OK"));
   EXPECT_EQ(about.cmdBack->shortcut(), QKeySequence(Qt::ALT | Qt::Key_O));
-  EXPECT_EQ(about.Label1->text(), QStringLiteral("Mailferry v2.3"));
+  EXPECT_EQ(about.Label1->text(), QStringLiteral("Mailferry v") + QLatin1String(kVersion));
   expectFont(about.Label1, "Tahoma", 14.25, true);
   EXPECT_EQ(textColour(about.Label1), kLinkColour);
   EXPECT_EQ(about.LblWebsite->text(), QStringLiteral("Visit Homepage : www.kestrolin.example"));

@@ -11,6 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "MailferryVersion.h"
 #include "tests/email/RunFixture.h"
 #include "tests/sources/TempTree.h"
 #include "tests/support/ReaderOracles.h"
@@ -183,6 +184,10 @@ TEST_F(ConvertProgramTest, UsageErrorsAndHelp) {
   EXPECT_THAT(help.out, HasSubstr("mailferry-convert contacts SOURCE_DIR OUTPUT_DIR"));
   EXPECT_THAT(help.out, HasSubstr("Exit status"));
   EXPECT_THAT(help.out, HasSubstr("--quiet"));
+
+  const ProgramRun version = convert("--version");
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, std::string("mailferry-convert ") + kVersion + "\n");
 }
 
 TEST_F(ConvertProgramTest, ContactsRunTheSameWay) {
