@@ -23,19 +23,12 @@ class ConversionWindow {
   // The grid grdFiles1. Rows and columns are 0-based; widths are in twips.
   virtual int gridRows() const = 0;
   virtual void setGridRows(int rows) = 0;
-  virtual int gridCols() const = 0;
   virtual void setGridCols(int cols) = 0;
-  virtual int gridFixedRows() const = 0;
   virtual void setGridFixedRows(int rows) = 0;
-  virtual int gridFixedCols() const = 0;
-  virtual void setGridFixedCols(int cols) = 0;
   virtual std::string gridText(int row, int col) const = 0;
   virtual void setGridText(int row, int col, const std::string& text) = 0;
-  virtual int gridRow() const = 0;  // the current cell
   virtual void setGridRow(int row) = 0;
-  virtual int gridCol() const = 0;
   virtual void setGridCol(int col) = 0;
-  virtual int gridColWidth(int col) const = 0;
   virtual void setGridColWidth(int col, int twips) = 0;
   // The listed paths, row by row (the empty list, one row with an empty cell, gives none).
   virtual std::vector<std::string> listed() const = 0;
@@ -46,23 +39,16 @@ class ConversionWindow {
   virtual const SkippedFolders& skippedFolders() const = 0;
 
   // Captions of lblCount1, LblCurrentDBX and LblProgessCurrent.
-  virtual std::string countCaption() const = 0;
   virtual void setCountCaption(const std::string& text) = 0;
-  virtual std::string currentCaption() const = 0;
   virtual void setCurrentCaption(const std::string& text) = 0;
-  virtual std::string progressCaption() const = 0;
   virtual void setProgressCaption(const std::string& text) = 0;
 
   // ProgressBar1.
-  virtual float progressMin() const = 0;
   virtual void setProgressMin(float value) = 0;
-  virtual float progressMax() const = 0;
   virtual void setProgressMax(float value) = 0;
-  virtual float progressValue() const = 0;
   virtual void setProgressValue(float value) = 0;
 
   // CmdExtractDBX.
-  virtual bool convertEnabled() const = 0;
   virtual void setConvertEnabled(bool enabled) = 0;
 
   // The busy (hourglass) mouse pointer over the window.

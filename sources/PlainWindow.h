@@ -18,39 +18,39 @@ class PlainWindow : public ConversionWindow {
 
   int gridRows() const override { return static_cast<int>(cells_.size()); }
   void setGridRows(int rows) override;
-  int gridCols() const override { return static_cast<int>(cols_); }
+  int gridCols() const { return static_cast<int>(cols_); }
   void setGridCols(int cols) override;
-  int gridFixedRows() const override { return fixedRows_; }
+  int gridFixedRows() const { return fixedRows_; }
   void setGridFixedRows(int rows) override { fixedRows_ = rows; }
-  int gridFixedCols() const override { return fixedCols_; }
-  void setGridFixedCols(int cols) override { fixedCols_ = cols; }
+  int gridFixedCols() const { return fixedCols_; }
+  void setGridFixedCols(int cols) { fixedCols_ = cols; }
   std::string gridText(int row, int col) const override;
   void setGridText(int row, int col, const std::string& text) override;
-  int gridRow() const override { return row_; }
+  int gridRow() const { return row_; }
   void setGridRow(int row) override { row_ = row; }
-  int gridCol() const override { return col_; }
+  int gridCol() const { return col_; }
   void setGridCol(int col) override { col_ = col; }
-  int gridColWidth(int col) const override;
+  int gridColWidth(int col) const;
   void setGridColWidth(int col, int twips) override;
 
   SkippedFolders& skippedFolders() override { return skipped_; }
   const SkippedFolders& skippedFolders() const override { return skipped_; }
 
-  std::string countCaption() const override { return count_; }
+  std::string countCaption() const { return count_; }
   void setCountCaption(const std::string& text) override { count_ = text; }
-  std::string currentCaption() const override { return current_; }
+  std::string currentCaption() const { return current_; }
   void setCurrentCaption(const std::string& text) override { current_ = text; }
-  std::string progressCaption() const override { return progress_; }
+  std::string progressCaption() const { return progress_; }
   void setProgressCaption(const std::string& text) override { progress_ = text; }
 
-  float progressMin() const override { return min_; }
+  float progressMin() const { return min_; }
   void setProgressMin(float value) override { min_ = value; }
-  float progressMax() const override { return max_; }
+  float progressMax() const { return max_; }
   void setProgressMax(float value) override { max_ = value; }
-  float progressValue() const override { return value_; }
+  float progressValue() const { return value_; }
   void setProgressValue(float value) override { value_ = value; }
 
-  bool convertEnabled() const override { return convert_; }
+  bool convertEnabled() const { return convert_; }
   void setConvertEnabled(bool enabled) override { convert_ = enabled; }
 
   std::vector<std::string> listed() const override;
