@@ -13,11 +13,6 @@ namespace {
 
 using namespace mailferry::mime::testing;
 
-struct Imported {
-  RecordedMessage message;
-  ImportReport report;
-};
-
 std::unique_ptr<Imported> importText(const std::string& bytes, const std::string& name = "m.eml") {
   TempFolder folder;
   auto result = std::make_unique<Imported>();

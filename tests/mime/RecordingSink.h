@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "mime/ImportReport.h"
 #include "pst/Property.h"
 #include "pst/messaging/MessageSink.h"
 
@@ -66,6 +67,12 @@ class RecordedMessage : public pst::MessageSink {
 
  private:
   std::shared_ptr<NamedRegistry> registry_;
+};
+
+// A message imported in a test: what the sink recorded and the import's report.
+struct Imported {
+  RecordedMessage message;
+  ImportReport report;
 };
 
 }  // namespace mailferry::mime::testing

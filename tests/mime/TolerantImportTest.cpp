@@ -12,11 +12,6 @@ namespace {
 
 using namespace mailferry::mime::testing;
 
-struct Imported {
-  RecordedMessage message;
-  ImportReport report;
-};
-
 std::unique_ptr<Imported> importHostile(const std::string& name) {
   auto imported = std::make_unique<Imported>();
   imported->report = importMessageFile(mailferry::testing::testDataFile("hostile-mail/" + name),
