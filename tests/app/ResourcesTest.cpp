@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <QImage>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <system_error>
 #include <vector>
 
+#include "MailferryVersion.h"
 #include "app/HelpPage.h"
 #include "app/UnexpectedError.h"
 #include "tests/support/TempFolder.h"
@@ -95,7 +97,8 @@ class WindowsResourcesTest : public ::testing::Test {
                                 ? ""
                                 : " --preprocessor=cpp --preprocessor-arg=-xc";
     const std::string base = "i686-w64-mingw32-windres" + pre + " -I '" +
-                             rc.parent_path().string() + "' '" + rc.string() + "'";
+                             rc.parent_path().string() + "' -I '" MAILFERRY_GENERATED_DIR "' '" +
+                             rc.string() + "'";
     resStatus_ = std::system((base + " -O res -o '" + res_.string() + "'").c_str());
     coffStatus_ = std::system((base + " -O coff -o '" + coff_.string() + "'").c_str());
     resources_ = resStatus_ == 0 ? parseRes(readFile(res_)) : std::vector<Resource>{};
@@ -122,20 +125,25 @@ TEST_F(WindowsResourcesTest, CompilesToResAndToACoffObjectWithAResourceSection) 
   EXPECT_NE(coff.find(".rsrc"), std::string::npos);
 }
 
-TEST_F(WindowsResourcesTest, ManifestBindsCommonControlsSixInUsEnglish) {
+// The architecture is "*": a manifest naming x86 stops a 64-bit program from starting.
+TEST_F(WindowsResourcesTest, ManifestBindsCommonControlsSixAndDeclaresDpiAwareness) {
   const Resource* manifest = find(24, 1);
   ASSERT_NE(manifest, nullptr);
   EXPECT_EQ(manifest->language, 0x0409);
   const std::string& xml = manifest->data;
   EXPECT_NE(
-      xml.find(R"(<assemblyIdentity processorArchitecture="x86" version="1.0.0.0" type="win32")"),
+      xml.find(R"(<assemblyIdentity processorArchitecture="*" version="1.0.0.0" type="win32")"),
       std::string::npos);
   EXPECT_NE(xml.find("<description></description>"), std::string::npos);
   for (const char* attribute :
        {R"(name="Microsoft.Windows.Common-Controls")", R"(version="6.0.0.0")",
-        R"(publicKeyToken="6595b64144ccf1df")", R"(language="*")", R"(type="win32")"}) {
+        R"(processorArchitecture="*")", R"(publicKeyToken="6595b64144ccf1df")", R"(language="*")",
+        R"(type="win32")"}) {
     EXPECT_NE(xml.find(attribute, xml.find("<dependentAssembly>")), std::string::npos) << attribute;
   }
+  // Per-monitor (v2) awareness, as Qt sets it itself, so that Qt does not try to change it.
+  EXPECT_NE(xml.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(xml.find(">true/pm</dpiAware>"), std::string::npos);
 }
 
 TEST_F(WindowsResourcesTest, IconGroupHoldsFourSizesIn256Colours) {
@@ -163,14 +171,20 @@ TEST_F(WindowsResourcesTest, VersionRecordCarriesVersionDescriptionAndLanguage) 
   const std::string& v = version->data;
   const size_t fixed = v.find(std::string("\xBD\x04\xEF\xFE", 4));
   ASSERT_NE(fixed, std::string::npos);
-  EXPECT_EQ(u32(v, fixed + 8), 0x00050002u) << "file version 5.2";
-  EXPECT_EQ(u32(v, fixed + 12), 0u) << "file version .0.0";
-  EXPECT_EQ(u32(v, fixed + 16), 0x00050002u) << "product version 5.2";
-  EXPECT_EQ(u32(v, fixed + 20), 0u);
-  for (const char* text :
-       {"040904b0", "FileDescription", "Convert Windows Mail Messages & Contacts", "5.02",
-        "Kestrolin", "Mailferry", "mailferry.exe"}) {
-    EXPECT_NE(v.find(utf16(text)), std::string::npos) << text;
+  // The project version: 5.2.0 is 5.2.0.0 in numbers and "5.02" in the strings.
+  unsigned major = 0, minor = 0, patch = 0;
+  ASSERT_EQ(std::sscanf(kVersion, "%u.%u.%u", &major, &minor, &patch), 3);
+  EXPECT_EQ(u32(v, fixed + 8), major << 16 | minor) << "file version major.minor";
+  EXPECT_EQ(u32(v, fixed + 12), patch << 16) << "file version .patch.0";
+  EXPECT_EQ(u32(v, fixed + 16), major << 16 | minor) << "product version";
+  EXPECT_EQ(u32(v, fixed + 20), patch << 16);
+  const std::string text =
+      std::to_string(major) + (minor < 10 ? ".0" : ".") + std::to_string(minor);
+  for (const std::string& expected :
+       {std::string("040904b0"), std::string("FileDescription"),
+        std::string("Convert Windows Mail Messages & Contacts"), text, std::string("Kestrolin"),
+        std::string("Mailferry"), std::string("mailferry.exe")}) {
+    EXPECT_NE(v.find(utf16(expected)), std::string::npos) << expected;
   }
   const size_t translation = v.find(utf16("Translation"));
   ASSERT_NE(translation, std::string::npos);
