@@ -1,6 +1,7 @@
 // Windows: comctl32 and kernel32 calls for the themed look and the shell library.
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs the types windows.h declares.
+#include <commctrl.h>
 
 #include "app/platform/CommonControls.h"
 
