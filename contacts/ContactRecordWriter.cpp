@@ -63,10 +63,10 @@ void writeContactRecord(const ContactRecord& record, pst::MessageSink& item) {
 
   store::ContactPropertyWriter writer(item);
   for (const auto& [name, value] : byName) writer.put(name, *value);
-  writer.putTag(store::kPrBirthday, record.Birthday);
-  writer.putTag(store::kPrWeddingAnniversary, record.Anniversary);
-  writer.putTag(store::kPrDisplayNamePrefix, record.Title);
-  writer.putTag(store::kPrGeneration, record.Suffix);
+  writer.putTag(pst::tags::kBirthday, record.Birthday);
+  writer.putTag(pst::tags::kWeddingAnniversary, record.Anniversary);
+  writer.putTag(pst::tags::kDisplayNamePrefix, record.Title);
+  writer.putTag(pst::tags::kGeneration, record.Suffix);
   writer.save();
 }
 

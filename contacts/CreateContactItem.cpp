@@ -88,10 +88,10 @@ std::optional<std::string> CreateContactItem(store::Session& session,
   }
 
   const std::pair<pst::PropTag, store::MapiValue> direct[] = {
-      {store::kPrBirthday, record.Birthday},
-      {store::kPrWeddingAnniversary, record.Anniversary},
-      {store::kPrDisplayNamePrefix, record.Title},
-      {store::kPrGeneration, record.Suffix},
+      {pst::tags::kBirthday, record.Birthday},
+      {pst::tags::kWeddingAnniversary, record.Anniversary},
+      {pst::tags::kDisplayNamePrefix, record.Title},
+      {pst::tags::kGeneration, record.Suffix},
   };
   for (const auto& [tag, value] : direct) {
     try {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pst/KnownTags.h"
 #include "sources/FsPath.h"
 #include "sources/PathSeparator.h"
 #include "sources/ReadAhead.h"
@@ -26,8 +27,6 @@ namespace mailferry::email {
 namespace {
 
 using sources::kPathSeparator;
-
-constexpr pst::PropTag kPrMessageFlags = 0x0E070003;
 
 std::vector<std::string> splitNames(const std::string& folderPath) {
   std::vector<std::string> names;
@@ -181,7 +180,7 @@ class EmailRun {
       // A file that cannot be imported throws here, and its unsaved item leaves nothing.
       item->Import(sources::toFsPath(pieces.fullPath), store::Item::kRfc822Format);
       const int flags = kMsgFlagRead | (item->hasAttachments() ? kMsgFlagHasAttach : 0);
-      store::MAPIUtils::HrSetOneProp(item->MAPIOBJECT(), kPrMessageFlags, flags, true);
+      store::MAPIUtils::HrSetOneProp(item->MAPIOBJECT(), pst::tags::kMessageFlags, flags, true);
       item->Save();
       return std::nullopt;
     } catch (...) {

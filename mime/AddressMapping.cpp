@@ -2,11 +2,13 @@
 #include "mime/AddressMapping.h"
 
 #include "mime/GMimeHandles.h"
-#include "mime/MimeTags.h"
 #include "mime/SearchKey.h"
+#include "pst/KnownTags.h"
 #include "pst/messaging/OneOffEntryId.h"
 
 namespace mailferry::mime {
+
+namespace tags = pst::tags;
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "pst/Property.h"
+#include "pst/PropValue.h"
 #include "pst/messaging/MessageSink.h"
 
 namespace mailferry::mime {

@@ -8,11 +8,14 @@
 #include "mime/BodySelection.h"
 #include "mime/Charsets.h"
 #include "mime/GMimeHandles.h"
-#include "mime/MimeTags.h"
 #include "mime/PartContent.h"
 #include "mime/TnefAttachment.h"
+#include "pst/KnownTags.h"
+#include "pst/Utf.h"
 
 namespace mailferry::mime {
+
+namespace tags = pst::tags;
 
 namespace {
 

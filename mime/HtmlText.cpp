@@ -1,7 +1,7 @@
 // Tag stripping and <meta> charset sniffing for HTML bodies.
 #include "mime/HtmlText.h"
 
-#include "pst/Property.h"
+#include "pst/Utf.h"
 
 #include <algorithm>
 #include <array>

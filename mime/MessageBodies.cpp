@@ -4,10 +4,13 @@
 #include "mime/Charsets.h"
 #include "mime/GMimeHandles.h"
 #include "mime/HtmlText.h"
-#include "mime/MimeTags.h"
 #include "mime/PartContent.h"
+#include "pst/KnownTags.h"
+#include "pst/Utf.h"
 
 namespace mailferry::mime {
+
+namespace tags = pst::tags;
 
 namespace {
 

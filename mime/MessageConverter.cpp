@@ -10,12 +10,14 @@
 #include "mime/GMimeHandles.h"
 #include "mime/MessageBodies.h"
 #include "mime/MessageEnvelope.h"
-#include "mime/MimeTags.h"
 #include "mime/SearchKey.h"
 #include "mime/SizeTrackingSink.h"
 #include "mime/TreeRepair.h"
+#include "pst/KnownTags.h"
 
 namespace mailferry::mime {
+
+namespace tags = pst::tags;
 
 namespace {
 

@@ -10,10 +10,13 @@
 #include "mime/HeaderBlock.h"
 #include "mime/LenientHeaders.h"
 #include "mime/MessageParser.h"
-#include "mime/MimeTags.h"
 #include "mime/SubjectRules.h"
+#include "pst/KnownTags.h"
+#include "pst/Utf.h"
 
 namespace mailferry::mime {
+
+namespace tags = pst::tags;
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "mime/ImportReport.h"
-#include "pst/Property.h"
+#include "pst/FileTime.h"
 #include "pst/messaging/MessageSink.h"
 
 namespace mailferry::mime {

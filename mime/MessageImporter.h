@@ -9,7 +9,7 @@
 #include <span>
 
 #include "mime/ImportReport.h"
-#include "pst/Property.h"
+#include "pst/FileTime.h"
 #include "pst/messaging/MessageSink.h"
 
 namespace mailferry::mime {

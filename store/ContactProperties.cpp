@@ -7,6 +7,7 @@
 #include <string>
 
 #include "store/ContactPropertySets.h"
+#include "pst/Utf.h"
 
 namespace mailferry::store {
 
@@ -170,9 +171,9 @@ void ContactPropertyWriter::put(std::string_view name, std::string_view value) {
 }
 
 void ContactPropertyWriter::putTag(pst::PropTag tag, std::string_view text) {
-  if (tag == kPrDisplayNamePrefix) {
+  if (tag == pst::tags::kDisplayNamePrefix) {
     values_.prefix = text;
-  } else if (tag == kPrGeneration) {
+  } else if (tag == pst::tags::kGeneration) {
     values_.generation = text;
   } else {
     throw UnknownContactProperty("contact text property tag not supported: " + hexTag(tag));
@@ -183,9 +184,9 @@ void ContactPropertyWriter::putTag(pst::PropTag tag, std::string_view text) {
 void ContactPropertyWriter::putTag(pst::PropTag tag,
                                    std::optional<std::chrono::year_month_day> date) {
   std::uint32_t localLid = 0;
-  if (tag == kPrBirthday) {
+  if (tag == pst::tags::kBirthday) {
     localLid = kBirthdayLocalLid;
-  } else if (tag == kPrWeddingAnniversary) {
+  } else if (tag == pst::tags::kWeddingAnniversary) {
     localLid = kWeddingAnniversaryLocalLid;
   } else {
     throw UnknownContactProperty("contact date property tag not supported: " + hexTag(tag));

@@ -10,16 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "pst/KnownTags.h"
 #include "pst/messaging/MessageSink.h"
 #include "store/ContactDerivedProperties.h"
 
 namespace mailferry::store {
-
-// Tags put directly rather than by name.
-constexpr pst::PropTag kPrBirthday = 0x3A420040;
-constexpr pst::PropTag kPrWeddingAnniversary = 0x3A410040;
-constexpr pst::PropTag kPrDisplayNamePrefix = 0x3A45001F;
-constexpr pst::PropTag kPrGeneration = 0x3A05001F;
 
 // A property name or tag this writer does not know; nothing was written.
 class UnknownContactProperty : public std::invalid_argument {

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-#include "pst/Property.h"
+#include "pst/Guid.h"
+#include "pst/PropTag.h"
 #include "pst/messaging/MessageSink.h"
 
 namespace mailferry::store {

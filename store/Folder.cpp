@@ -1,8 +1,10 @@
 // Folders, subfolder collections and item collections over the PST engine.
 #include "store/Folder.h"
 
+#include "pst/PstError.h"
 #include "pst/ndb/Ids.h"
 #include "store/StoreError.h"
+#include "pst/Utf.h"
 
 namespace mailferry::store {
 

@@ -2,6 +2,8 @@
 #include "store/Item.h"
 
 #include "mime/MessageImporter.h"
+#include "pst/KnownTags.h"
+#include "pst/PstError.h"
 #include "pst/ndb/Ids.h"
 #include "store/ContactProperties.h"
 #include "store/StoreError.h"
@@ -9,8 +11,6 @@
 namespace mailferry::store {
 
 namespace {
-
-constexpr pst::PropTag kMessageClass = 0x001A001F;
 
 // The property value a MAPI value becomes under a tag of the given type.
 pst::PropValue toPropValue(pst::PropTag tag, const MapiValue& value) {
@@ -69,7 +69,7 @@ Item::Item(std::shared_ptr<OpenStore> store, pst::Nid folder, Kind kind)
     : store_(std::move(store)), kind_(kind) {
   checkOpen();
   writer_ = store_->file->addMessage(folder);
-  writer_->set(kMessageClass,
+  writer_->set(pst::tags::kMessageClass,
                pst::PropValue::string(kind == Kind::Contact ? u"IPM.Contact" : u"IPM.Note"));
   if (kind == Kind::Contact) contact_ = std::make_unique<ContactPropertyWriter>(*writer_);
 }

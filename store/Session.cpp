@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "pst/PstError.h"
 #include "pst/ndb/Ids.h"
 #include "sources/PathSeparator.h"
 #include "store/FolderPath.h"
 #include "store/StoreError.h"
+#include "pst/Utf.h"
 
 namespace mailferry::store {
 

@@ -29,7 +29,7 @@ BTreeOnHeapReader::BTreeOnHeapReader(const HeapReader& heap, Hid header, std::ui
               hidPage(header));
   }
   levels_ = head[3];
-  const Hid root = readU32(head, 4);
+  const Hid root = le32(head, 4);
   if (root != 0) walk(root, levels_, {});
   for (std::size_t i = 1; i < size(); ++i) {
     if (compareKeys(key(i - 1), key(i)) >= 0) {
@@ -55,7 +55,7 @@ void BTreeOnHeapReader::walk(Hid hid, std::size_t level,
     return;
   }
   for (std::size_t off = 0; off < item.size(); off += recordSize) {
-    walk(readU32(item, off + cbKey_), level - 1, item.subspan(off, cbKey_));
+    walk(le32(item, off + cbKey_), level - 1, item.subspan(off, cbKey_));
   }
 }
 

@@ -1,11 +1,13 @@
 // Constants and small helpers shared by the heap-on-node writer and reader ([MS-PST] 2.3.1):
-// HIDs, page kinds, fill levels and little-endian field access.
+// HIDs, page kinds and fill levels.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
+
+#include "pst/ByteOrder.h"
 
 namespace mailferry::pst::ltp {
 
@@ -60,26 +62,5 @@ constexpr std::size_t fillLevelOwner(std::size_t page) {
 
 // [MS-PST] 2.3.1.2 fill level nibble from the free bytes of a page.
 std::uint8_t fillLevel(std::size_t freeBytes);
-
-inline std::uint64_t readLe(std::span<const std::uint8_t> bytes, std::size_t offset,
-                            std::size_t size) {
-  std::uint64_t v = 0;
-  for (std::size_t i = 0; i < size; ++i) v |= std::uint64_t{bytes[offset + i]} << (8 * i);
-  return v;
-}
-inline std::uint16_t readU16(std::span<const std::uint8_t> b, std::size_t off) {
-  return static_cast<std::uint16_t>(readLe(b, off, 2));
-}
-inline std::uint32_t readU32(std::span<const std::uint8_t> b, std::size_t off) {
-  return static_cast<std::uint32_t>(readLe(b, off, 4));
-}
-inline void writeLe(std::span<std::uint8_t> bytes, std::size_t offset, std::uint64_t value,
-                    std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i)
-    bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-inline void appendLe(std::vector<std::uint8_t>& out, std::uint64_t value, std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
 
 }  // namespace mailferry::pst::ltp

@@ -1,17 +1,11 @@
 // Heap-on-node reader: page header and page map checks, item lookup.
 #include "pst/ltp/HeapReader.h"
+#include "pst/Hex.h"
+#include "pst/PstError.h"
 
 #include <cstdio>
 
 namespace mailferry::pst::ltp {
-
-namespace {
-std::string hex(std::uint64_t v) {
-  char buf[24];
-  std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
-  return buf;
-}
-}  // namespace
 
 HeapReader::HeapReader(std::vector<std::vector<std::uint8_t>> pages, std::string where,
                        std::string file)
@@ -28,20 +22,20 @@ HeapReader::HeapReader(std::vector<std::vector<std::uint8_t>> pages, std::string
       // [MS-PST] 2.3.1.2 HNHDR
       if (b[2] != kHeapSignature) fail("bad heap signature " + hex(b[2]), q, 2);
       clientSig_ = b[3];
-      userRoot_ = readU32(b, 4);
+      userRoot_ = le32(b, 4);
     }
-    const std::size_t map = readU16(b, 0);
+    const std::size_t map = le16(b, 0);
     if (map < header || map % 2 != 0 || map + 4 > b.size()) {
       fail("page map offset " + std::to_string(map) + " outside the page", q, 0);
     }
-    const std::size_t count = readU16(b, map);
-    const std::size_t freed = readU16(b, map + 2);
+    const std::size_t count = le16(b, map);
+    const std::size_t freed = le16(b, map + 2);
     if (map + 4 + 2 * (count + 1) > b.size()) fail("page map runs past the page", q, map);
     if (freed > count) fail("page map frees more items than it has", q, map + 2);
     std::vector<std::uint16_t>& allocs = allocs_[q];
     allocs.resize(count + 1);
     for (std::size_t i = 0; i <= count; ++i) {
-      allocs[i] = readU16(b, map + 4 + 2 * i);
+      allocs[i] = le16(b, map + 4 + 2 * i);
       const std::size_t previous = i == 0 ? header : allocs[i - 1];
       if (allocs[i] < previous || allocs[i] > map) {
         fail("item offset " + std::to_string(allocs[i]) + " out of order or past the page map", q,
@@ -72,7 +66,7 @@ void HeapReader::fail(const std::string& what, std::size_t page, std::int64_t of
   std::string message = where_ + ": " + what;
   if (pages_.size() > 1 || page > 0) message += " (heap page " + std::to_string(page) + ")";
   if (offset >= 0) message += " at heap offset " + std::to_string(offset);
-  throw PstError(message, file_, -1);
+  throw PstError(PstError::Kind::Corrupt, message, file_, -1);
 }
 
 }  // namespace mailferry::pst::ltp

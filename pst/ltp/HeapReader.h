@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "pst/PstError.h"
 #include "pst/ltp/HeapFormat.h"
 #include "pst/ndb/Ids.h"
 

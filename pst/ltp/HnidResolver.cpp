@@ -1,17 +1,11 @@
 // HNID resolution and heap loading for the context readers.
 #include "pst/ltp/HnidResolver.h"
+#include "pst/Hex.h"
+#include "pst/PstError.h"
 
 #include <cstdio>
 
 namespace mailferry::pst::ltp {
-
-namespace {
-std::string hex(std::uint64_t v) {
-  char buf[24];
-  std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
-  return buf;
-}
-}  // namespace
 
 std::string describeNode(Nid nid, NodeRefs refs) {
   if (nid != 0) return "node " + hex(nid);
@@ -19,7 +13,8 @@ std::string describeNode(Nid nid, NodeRefs refs) {
 }
 
 HeapReader readHeap(const NdbReader& ndb, NodeRefs refs, const std::string& where) {
-  if (refs.data == 0) throw PstError(where + ": no data tree", ndb.path().string());
+  if (refs.data == 0)
+    throw PstError(PstError::Kind::Corrupt, where + ": no data tree", ndb.path().string());
   return HeapReader(ndb.readLeaves(refs.data), where, ndb.path().string());
 }
 

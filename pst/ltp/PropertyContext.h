@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "pst/Property.h"
+#include "pst/PropValue.h"
 #include "pst/ndb/NdbReader.h"
 #include "pst/ndb/NodeDatabase.h"
 

@@ -32,14 +32,14 @@ void checkMultiValue(const HeapReader& heap, PropTag tag, std::span<const std::u
   }
   if (v.empty()) return;
   if (v.size() < 4) heap.fail("multi-valued property " + tagText(tag) + " without a count");
-  const std::uint64_t count = readU32(v, 0);
+  const std::uint64_t count = le32(v, 0);
   if (4 + 4 * count > v.size()) {
     heap.fail("multi-valued property " + tagText(tag) + ": count " + std::to_string(count) +
               " does not fit its " + std::to_string(v.size()) + " bytes");
   }
   std::uint64_t previous = 4 + 4 * count;
   for (std::uint64_t i = 0; i < count; ++i) {
-    const std::uint32_t offset = readU32(v, 4 + 4 * i);
+    const std::uint32_t offset = le32(v, 4 + 4 * i);
     if (offset < previous || offset > v.size()) {
       heap.fail("multi-valued property " + tagText(tag) + ": element " + std::to_string(i) +
                 " offset " + std::to_string(offset) + " outside the value");
@@ -62,10 +62,10 @@ PropertyContextReader::PropertyContextReader(const NdbReader& ndb, NodeRefs refs
   props_.reserve(bth.size());
   for (std::size_t i = 0; i < bth.size(); ++i) {
     const auto entry = bth.entry(i);
-    const auto type = static_cast<PropType>(readU16(entry, 0));
+    const auto type = static_cast<PropType>(le16(entry, 0));
     ReadProperty prop;
-    prop.tag = makeTag(readU16(bth.key(i), 0), type);
-    const std::uint32_t hnid = readU32(entry, 2);
+    prop.tag = makeTag(le16(bth.key(i), 0), type);
+    const std::uint32_t hnid = le32(entry, 2);
     const std::size_t fixed = fixedSize(type);
     if (fixed != 0 && fixed <= 4) {
       prop.bytes.assign(entry.begin() + 2, entry.begin() + 2 + static_cast<std::ptrdiff_t>(fixed));

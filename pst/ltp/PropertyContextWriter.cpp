@@ -2,6 +2,7 @@
 // each value inline, in the heap or in a subnode.
 #include <algorithm>
 
+#include "pst/PstError.h"
 #include "pst/ltp/BTreeOnHeapWriter.h"
 #include "pst/ltp/HeapWriter.h"
 #include "pst/ltp/PropertyContext.h"
@@ -80,7 +81,8 @@ NodeRefs PropertyContextWriter::write(NodeDatabase& db,
 NodeRefs PropertyContextWriter::writeWithNodeSize(NodeDatabase& db,
                                                   const std::vector<SubnodeEntry>& extraSubnodes,
                                                   PropTag sizeTag, std::uint64_t* size) {
-  if (fixedSize(tagType(sizeTag)) != 4) throw PstError("a node size is a 4-byte property");
+  if (fixedSize(tagType(sizeTag)) != 4)
+    throw PstError(PstError::Kind::Misuse, "a node size is a 4-byte property");
   set(sizeTag, PropValue::int32(0));
   std::uint64_t measured = 0;
   const NodeRefs refs = writeNode(db, extraSubnodes, tagId(sizeTag), &measured);

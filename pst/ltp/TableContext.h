@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "pst/Property.h"
+#include "pst/PropValue.h"
 #include "pst/ndb/NdbReader.h"
 #include "pst/ndb/NodeDatabase.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "pst/Hex.h"
 #include "pst/ltp/BTreeOnHeapReader.h"
 #include "pst/ltp/HnidResolver.h"
 #include "pst/ltp/TableContext.h"
@@ -21,12 +22,6 @@ const std::vector<std::uint8_t>* ReadRow::find(PropTag tag) const {
 
 namespace {
 
-std::string hex(std::uint64_t v) {
-  char buf[24];
-  std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
-  return buf;
-}
-
 constexpr std::size_t kTcinfoSize = 22;
 constexpr std::size_t kColumnSize = 8;
 
@@ -39,7 +34,7 @@ std::vector<ReadColumn> readColumns(const HeapReader& heap, std::span<const std:
   std::vector<bool> bitsUsed((ends[3] - ends[2]) * 8, false);
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t at = kTcinfoSize + i * kColumnSize;
-    ReadColumn c{readU32(info, at), readU16(info, at + 4), info[at + 6], info[at + 7]};
+    ReadColumn c{le32(info, at), le16(info, at + 4), info[at + 6], info[at + 7]};
     const auto fault = [&](const std::string& what) {
       heap.fail("TCINFO column " + std::to_string(i) + " (" + hex(c.tag) + "): " + what,
                 hidPage(heap.userRoot()), static_cast<std::int64_t>(at));
@@ -95,15 +90,15 @@ TableContextReader::TableContextReader(const NdbReader& ndb, NodeRefs refs, Nid 
     heap.fail("TCINFO missing, without its 0x7C signature or shorter than its columns");
   }
   std::array<std::uint16_t, 4> ends{};
-  for (std::size_t i = 0; i < 4; ++i) ends[i] = readU16(info, 2 + 2 * i);
+  for (std::size_t i = 0; i < 4; ++i) ends[i] = le16(info, 2 + 2 * i);
   if (ends[0] > ends[1] || ends[1] > ends[2] || ends[2] > ends[3] ||
       ends[3] - ends[2] < (info[1] + 7) / 8) {
     heap.fail("TCINFO group ends out of order or existence block too small", 0, 2);
   }
   columns_ = readColumns(heap, info, ends);
   const std::size_t rowSize = ends[3];
-  const Hid rowIndexHid = readU32(info, 10);
-  const std::uint32_t hnidRows = readU32(info, 14);
+  const Hid rowIndexHid = le32(info, 10);
+  const std::uint32_t hnidRows = le32(info, 14);
 
   const BTreeOnHeapReader rowIndex(heap, rowIndexHid, 4, 4);
   const HnidResolver values(ndb, heap, refs.sub);
@@ -140,8 +135,8 @@ TableContextReader::TableContextReader(const NdbReader& ndb, NodeRefs refs, Nid 
   std::vector<std::pair<std::size_t, std::uint32_t>> order;  // (position, row id)
   order.reserve(rowIndex.size());
   for (std::size_t i = 0; i < rowIndex.size(); ++i) {
-    const std::uint32_t id = readU32(rowIndex.key(i), 0);
-    const std::uint32_t position = readU32(rowIndex.entry(i), 0);
+    const std::uint32_t id = le32(rowIndex.key(i), 0);
+    const std::uint32_t position = le32(rowIndex.entry(i), 0);
     if (position >= rowAt.size()) {
       heap.fail("row " + hex(id) + " at position " + std::to_string(position) +
                 " past the row matrix (" + std::to_string(rowAt.size()) + " rows)");
@@ -158,8 +153,8 @@ TableContextReader::TableContextReader(const NdbReader& ndb, NodeRefs refs, Nid 
     }
     const auto [chunk, offset] = rowAt[position];
     std::span<const std::uint8_t> r(chunks[chunk].data() + offset, rowSize);
-    if (readU32(r, 0) != id) {
-      heap.fail("row " + std::to_string(position) + " starts with id " + hex(readU32(r, 0)) +
+    if (le32(r, 0) != id) {
+      heap.fail("row " + std::to_string(position) + " starts with id " + hex(le32(r, 0)) +
                 ", its index entry says " + hex(id));
     }
     ReadRow row;
@@ -167,7 +162,7 @@ TableContextReader::TableContextReader(const NdbReader& ndb, NodeRefs refs, Nid 
     for (const ReadColumn& c : columns_) {
       if (!TableLayout::cellExists(r, cebStart, c.bit)) continue;
       if (TableLayout::cellIsHnid(tagType(c.tag))) {
-        row.cells.emplace_back(c.tag, values.load(readU32(r, c.offset)));
+        row.cells.emplace_back(c.tag, values.load(le32(r, c.offset)));
       } else {
         row.cells.emplace_back(
             c.tag, std::vector<std::uint8_t>(r.begin() + c.offset, r.begin() + c.offset + c.width));

@@ -67,7 +67,7 @@ struct TableContextWriter::Impl {
     const auto r = row(position);
     for (const ColumnLayout& c : layout.columns()) {
       if (!TableLayout::cellIsHnid(tagType(c.tag))) continue;
-      const std::uint32_t hnid = readU32(r, c.offset);
+      const std::uint32_t hnid = le32(r, c.offset);
       if (hnid == 0) continue;
       if (isHid(hnid)) {
         heap.free(hnid);
@@ -129,7 +129,7 @@ void TableContextWriter::upsertRow(std::uint32_t rowId, Cells cells) {
   TableLayout::setCellExists(r, t.cebStart, 0);
   TableLayout::setCellExists(r, t.cebStart, 1);
   for (auto& [tag, value] : cells) {
-    if (tag == kTagLtpRowId || tag == kTagLtpRowVer) continue;
+    if (tag == tags::kLtpRowId || tag == tags::kLtpRowVer) continue;
     const auto column = t.layout.indexOf(tag);
     if (!column) continue;
     const ColumnLayout& c = t.layout.columns()[*column];
@@ -169,7 +169,7 @@ bool TableContextWriter::removeRow(std::uint32_t rowId) {
   if (position != last) {
     const auto from = t.row(last);
     std::copy(from.begin(), from.end(), t.row(position).begin());
-    t.findRow(readU32(from, 0))->second = static_cast<std::uint32_t>(position);
+    t.findRow(le32(from, 0))->second = static_cast<std::uint32_t>(position);
     t.markDirty(position);
   }
   t.markDirty(last);

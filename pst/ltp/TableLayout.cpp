@@ -18,7 +18,7 @@ bool TableLayout::cellIsHnid(PropType type) {
 }
 
 TableLayout::TableLayout(const std::vector<PropTag>& requested) {
-  std::vector<PropTag> ordered{kTagLtpRowId, kTagLtpRowVer};
+  std::vector<PropTag> ordered{tags::kLtpRowId, tags::kLtpRowVer};
   for (PropTag tag : requested) {
     if (std::find(ordered.begin(), ordered.end(), tag) == ordered.end()) ordered.push_back(tag);
   }

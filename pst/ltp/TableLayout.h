@@ -7,13 +7,11 @@
 #include <optional>
 #include <vector>
 
-#include "pst/Property.h"
+#include "pst/KnownTags.h"
+#include "pst/PropTag.h"
 #include "pst/ltp/HeapFormat.h"
 
 namespace mailferry::pst::ltp {
-
-constexpr PropTag kTagLtpRowId = 0x67F20003;
-constexpr PropTag kTagLtpRowVer = 0x67F30003;
 
 struct ColumnLayout {
   PropTag tag = 0;

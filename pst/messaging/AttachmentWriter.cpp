@@ -1,9 +1,11 @@
 // One attachment of a message being written ([MS-PST] 2.4.6.2).
 #include "pst/messaging/AttachmentWriter.h"
 
+#include "pst/ByteOrder.h"
+#include "pst/KnownTags.h"
+#include "pst/PstError.h"
 #include "pst/messaging/LargeValues.h"
 #include "pst/messaging/MessageWriter.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "pst/messaging/RowCells.h"
 #include "pst/messaging/StoreTemplates.h"
@@ -25,13 +27,13 @@ AttachmentWriter::~AttachmentWriter() {
 }
 
 void AttachmentWriter::set(PropTag tag, PropValue value) {
-  if (closed_) throw PstError("the attachment is closed");
+  if (closed_) throw PstError(PstError::Kind::Misuse, "the attachment is closed");
   message_.markPending();
   props_.set(tag, streamIfLarge(store_.db(), std::move(value)));
 }
 
 void AttachmentWriter::appendData(std::span<const std::uint8_t> bytes) {
-  if (closed_) throw PstError("the attachment is closed");
+  if (closed_) throw PstError(PstError::Kind::Misuse, "the attachment is closed");
   message_.markPending();
   hasData_ = true;
   if (!stream_ && pending_.size() + bytes.size() <= kMaxHeapItem) {
@@ -49,8 +51,9 @@ void AttachmentWriter::appendData(std::span<const std::uint8_t> bytes) {
 }
 
 std::unique_ptr<MessageSink> AttachmentWriter::embeddedMessage() {
-  if (closed_) throw PstError("the attachment is closed");
-  if (embeddedOpen_ || embedded_) throw PstError("the attachment has an embedded message already");
+  if (closed_) throw PstError(PstError::Kind::Misuse, "the attachment is closed");
+  if (embeddedOpen_ || embedded_)
+    throw PstError(PstError::Kind::Misuse, "the attachment has an embedded message already");
   embeddedOpen_ = true;
   return std::unique_ptr<MessageSink>(new MessageWriter(store_, *this));
 }
@@ -82,7 +85,9 @@ void AttachmentWriter::close() {
   if (closed_) return;
   closed_ = true;
   try {
-    if (embeddedOpen_) throw PstError("the embedded message of the attachment is still open");
+    if (embeddedOpen_)
+      throw PstError(PstError::Kind::Misuse,
+                     "the embedded message of the attachment is still open");
     if (embeddedError_) std::rethrow_exception(embeddedError_);
     NodeDatabase& db = store_.db();
     if (stream_) {
@@ -100,10 +105,8 @@ void AttachmentWriter::close() {
     if (embedded_) {
       // [MS-PST] 2.3.3.5: PtypObject = the subnode id and the size of the embedded message.
       std::vector<std::uint8_t> object(8);
-      for (int i = 0; i < 4; ++i) {
-        object[i] = static_cast<std::uint8_t>(embedded_->nid >> (8 * i));
-        object[4 + i] = static_cast<std::uint8_t>(embeddedSize_ >> (8 * i));
-      }
+      store32(object.data(), embedded_->nid);
+      store32(object.data() + 4, static_cast<std::uint32_t>(embeddedSize_));
       props_.set(tags::kAttachDataObject, PropValue(PropType::Object, std::move(object)));
       if (!props_.find(tagId(tags::kAttachMethod)))
         props_.set(tags::kAttachMethod, PropValue::int32(tags::kAttachEmbeddedMessage));

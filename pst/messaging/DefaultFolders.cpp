@@ -1,7 +1,7 @@
 // The default folder set of a validated store and the pointers that designate it.
 #include "pst/messaging/DefaultFolders.h"
 
-#include "pst/messaging/PropTags.h"
+#include "pst/KnownTags.h"
 #include "pst/messaging/PstStore.h"
 
 namespace mailferry::pst {

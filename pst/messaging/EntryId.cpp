@@ -3,12 +3,14 @@
 
 #include <algorithm>
 
+#include "pst/ByteOrder.h"
+
 namespace mailferry::pst {
 
 std::vector<std::uint8_t> makeEntryId(const Guid& providerUid, Nid nid) {
   std::vector<std::uint8_t> id(kEntryIdSize, 0);
   std::copy(providerUid.begin(), providerUid.end(), id.begin() + 4);
-  for (int i = 0; i < 4; ++i) id[20 + i] = static_cast<std::uint8_t>(nid >> (8 * i));
+  store32(id.data() + 20, nid);
   return id;
 }
 
@@ -17,9 +19,7 @@ std::optional<Nid> nidFromEntryId(const Guid& providerUid, std::span<const std::
   if (!std::all_of(entryId.begin(), entryId.begin() + 4, [](std::uint8_t b) { return b == 0; }))
     return std::nullopt;
   if (!std::equal(providerUid.begin(), providerUid.end(), entryId.begin() + 4)) return std::nullopt;
-  Nid nid = 0;
-  for (int i = 0; i < 4; ++i) nid |= static_cast<Nid>(entryId[20 + i]) << (8 * i);
-  return nid;
+  return le32(entryId, 20);
 }
 
 }  // namespace mailferry::pst

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "pst/Guid.h"
 #include "pst/ndb/Ids.h"
 
 namespace mailferry::pst {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "pst/messaging/PropTags.h"
+#include "pst/KnownTags.h"
 #include "pst/messaging/StoreTemplates.h"
 
 namespace mailferry::pst {

@@ -3,7 +3,7 @@
 // again ([MS-PST] 2.3.3.3: such values live in subnodes of their own).
 #pragma once
 
-#include "pst/Property.h"
+#include "pst/PropValue.h"
 #include "pst/ndb/NodeDatabase.h"
 
 namespace mailferry::pst {

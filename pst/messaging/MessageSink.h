@@ -7,7 +7,8 @@
 #include <memory>
 #include <span>
 
-#include "pst/Property.h"
+#include "pst/NamedProperty.h"
+#include "pst/PropValue.h"
 
 namespace mailferry::pst {
 

@@ -5,9 +5,10 @@
 #include <chrono>
 #include <random>
 
+#include "pst/KnownTags.h"
+#include "pst/PstError.h"
 #include "pst/messaging/AttachmentWriter.h"
 #include "pst/messaging/LargeValues.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "pst/messaging/RowCells.h"
 #include "pst/messaging/StoreTemplates.h"
@@ -142,8 +143,10 @@ MessageWriter::Written MessageWriter::writeNodes() {
 
 Nid MessageWriter::save() {
   if (owner_ != nullptr)
-    throw PstError("an embedded message is saved with its attachment, not on its own");
-  if (openAttachments_ > 0) throw PstError("an attachment of the message is still open");
+    throw PstError(PstError::Kind::Misuse,
+                   "an embedded message is saved with its attachment, not on its own");
+  if (openAttachments_ > 0)
+    throw PstError(PstError::Kind::Misuse, "an attachment of the message is still open");
   // Nothing changed since the last save: the file holds the item as it is. (A caller that sets
   // one property with a save and then saves, as the runs do, would otherwise write it twice.)
   if (nid_ != 0 && !pending_) return nid_;

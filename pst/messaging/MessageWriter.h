@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "pst/PstError.h"
 #include "pst/ltp/PropertyContext.h"
 #include "pst/ltp/TableContext.h"
 #include "pst/messaging/MessageSink.h"

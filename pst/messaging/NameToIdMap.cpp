@@ -1,42 +1,25 @@
 // The store's name-to-id map ([MS-PST] 2.4.7).
 #include "pst/messaging/NameToIdMap.h"
 
-#include "pst/messaging/PropTags.h"
+#include "pst/KnownTags.h"
+#include "pst/PstError.h"
+#include "pst/Utf.h"
+#include "pst/ndb/Format.h"
 #include "pst/ndb/Ids.h"
 
 namespace mailferry::pst {
 
 namespace {
 
-void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void putU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-// [MS-PST] 5.3: reflected CRC-32 (0xEDB88320), initial value 0, no final XOR.
-std::uint32_t pstCrc(const std::vector<std::uint8_t>& bytes) {
-  static const auto kTable = [] {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-      std::uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
-    }
-    return t;
-  }();
-  std::uint32_t crc = 0;
-  for (std::uint8_t b : bytes) crc = kTable[(crc ^ b) & 0xFF] ^ (crc >> 8);
-  return crc;
-}
-
 std::vector<std::uint8_t> utf16Bytes(std::u16string_view s) {
   std::vector<std::uint8_t> out;
-  out.reserve(s.size() * 2);
-  for (char16_t c : s) putU16(out, static_cast<std::uint16_t>(c));
+  appendUtf16Le(out, s);
   return out;
+}
+
+// [MS-PST] 2.4.7.4: a string name is hashed with the CRC of [MS-PST] 5.3.
+std::uint32_t pstCrc(const std::vector<std::uint8_t>& bytes) {
+  return format::computeCrc(bytes);
 }
 
 }  // namespace
@@ -69,7 +52,8 @@ std::optional<PropId> NameToIdMap::find(const NamedProperty& name) const {
 
 PropId NameToIdMap::idOf(const NamedProperty& name) {
   if (auto id = find(name)) return *id;
-  if (entries_.size() >= 0x7FFE) throw PstError("the name-to-id map is full (32,766 names)");
+  if (entries_.size() >= 0x7FFE)
+    throw PstError(PstError::Kind::Misuse, "the name-to-id map is full (32,766 names)");
   const std::uint16_t index = guidIndex(name.propertySet);
   Entry entry{};
   if (const auto* lid = std::get_if<std::uint32_t>(&name.name)) {
@@ -80,7 +64,7 @@ PropId NameToIdMap::idOf(const NamedProperty& name) {
     // [MS-PST] 2.4.7.4: each name starts on a 4-byte boundary with its byte length first.
     while (strings_.size() % 4 != 0) strings_.push_back(0);
     const auto offset = static_cast<std::uint32_t>(strings_.size());
-    putU32(strings_, static_cast<std::uint32_t>(bytes.size()));
+    appendLe(strings_, static_cast<std::uint32_t>(bytes.size()), 4);
     strings_.insert(strings_.end(), bytes.begin(), bytes.end());
     entry = {offset, pstCrc(bytes), static_cast<std::uint16_t>((index << 1) | 1)};
   }
@@ -106,23 +90,23 @@ PropertyContextWriter NameToIdMap::toPropertyContext() const {
   {
     const std::u16string_view endName = u"X-Name-Map-End";
     std::vector<std::uint8_t> bytes;
-    for (char16_t c : endName) putU16(bytes, static_cast<std::uint16_t>(c));
+    appendUtf16Le(bytes, endName);
     while (strings.size() % 4 != 0) strings.push_back(0);
     const auto offset = static_cast<std::uint32_t>(strings.size());
-    putU32(strings, static_cast<std::uint32_t>(bytes.size()));
+    appendLe(strings, static_cast<std::uint32_t>(bytes.size()), 4);
     strings.insert(strings.end(), bytes.begin(), bytes.end());
     entries.push_back({offset, pstCrc(bytes), static_cast<std::uint16_t>((2 << 1) | 1)});
   }
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const auto& e = entries[i];
-    putU32(entryStream, e.key);
-    putU16(entryStream, e.guidField);
-    putU16(entryStream, static_cast<std::uint16_t>(i));
+    appendLe(entryStream, e.key, 4);
+    appendLe(entryStream, e.guidField, 2);
+    appendLe(entryStream, static_cast<std::uint16_t>(i), 2);
     // [MS-PST] 2.4.7.5: the bucket record carries the hash instead of the string offset.
     auto& bucket = buckets[(e.hash ^ e.guidField) % kBucketCount];
-    putU32(bucket, e.hash);
-    putU16(bucket, e.guidField);
-    putU16(bucket, static_cast<std::uint16_t>(i));
+    appendLe(bucket, e.hash, 4);
+    appendLe(bucket, e.guidField, 2);
+    appendLe(bucket, static_cast<std::uint16_t>(i), 2);
   }
   pc.set(tags::kNameidStreamGuid, PropValue::binary(std::span<const std::uint8_t>(guidStream)));
   pc.set(tags::kNameidStreamEntry, PropValue::binary(std::span<const std::uint8_t>(entryStream)));

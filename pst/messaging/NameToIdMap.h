@@ -8,7 +8,9 @@
 #include <optional>
 #include <vector>
 
-#include "pst/Property.h"
+#include "pst/NamedProperty.h"
+#include "pst/PropTag.h"
+#include "pst/PstError.h"
 #include "pst/ltp/PropertyContext.h"
 
 namespace mailferry::pst {

@@ -3,10 +3,12 @@
 
 #include <random>
 
+#include "pst/KnownTags.h"
+#include "pst/Utf.h"
+#include "pst/PstError.h"
 #include "pst/messaging/DefaultFolders.h"
 #include "pst/messaging/EntryId.h"
 #include "pst/messaging/MessageWriter.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/messaging/RowCells.h"
 #include "pst/messaging/SearchObjects.h"
 #include "pst/messaging/StoreTemplates.h"
@@ -46,8 +48,6 @@ std::unique_ptr<PstStore> PstStore::create(const std::filesystem::path& path,
                                            std::u16string_view displayName, CommitPolicy policy) {
   std::unique_ptr<PstStore> store(
       new PstStore(NodeDatabase::create(path, CryptMethod::Permute), displayName, policy));
-  NodeDatabase& db = store->db();
-
   // [MS-PST] 2.7.3.4: the root folder is its own parent and has an empty name.
   store->folders_.emplace(nids::kRootFolder,
                           std::make_unique<Folder>(nids::kRootFolder, nids::kRootFolder, u"", u""));
@@ -94,15 +94,13 @@ std::unique_ptr<PstStore> PstStore::create(const std::filesystem::path& path,
   // Every stream of the name-to-id map starts non-empty, as in Outlook's own stores: readers
   // (pst-extractor) reject a map whose GUID, entry or string stream is an empty value. The two
   // names are ones mail items use anyway: PidLidSmartNoAttach and PidNameKeywords.
-  s.names_.idOf(NamedProperty{guidFromString("{00062008-0000-0000-C000-000000000046}"),
-                              std::uint32_t{0x8514}});
+  s.names_.idOf(NamedProperty{guidFromString(tags::kPsetidCommon), tags::kLidSmartNoAttach});
   s.names_.idOf(NamedProperty{psPublicStrings(), std::u16string(u"Keywords")});
 
   // Messages of class IPC go to the root folder; the Inbox rows come with validateIpmTree().
   s.receiveFolders_.emplace_back(u"IPC", nids::kRootFolder);
 
   s.writeFixedNodes();
-  (void)db;
   s.commit();
   return store;
 }
@@ -117,7 +115,7 @@ PstStore::~PstStore() {
 }
 
 void PstStore::checkOpen() const {
-  if (closed_) throw PstError("the store is closed");
+  if (closed_) throw PstError(PstError::Kind::Misuse, "the store is closed");
 }
 
 void PstStore::close() {
@@ -157,6 +155,7 @@ Folder& PstStore::folder(Nid nid) {
   auto it = folders_.find(nid);
   if (it == folders_.end())
     throw PstError(
+        PstError::Kind::Misuse,
         "no folder with node id 0x" +
             [nid] {
               char buf[16];
@@ -199,7 +198,8 @@ Nid PstStore::createFolder(Nid parentNid, std::u16string_view name,
 Nid PstStore::addFolder(Nid parent, std::u16string_view name, std::u16string_view containerClass) {
   checkOpen();
   if (findSubfolder(parent, name))
-    throw PstError("a folder named \"" + toUtf8(name) + "\" exists already in \"" +
+    throw PstError(PstError::Kind::Misuse,
+                   "a folder named \"" + toUtf8(name) + "\" exists already in \"" +
                        toUtf8(folder(parent).name()) + "\"",
                    path().string());
   return createFolder(parent, name, containerClass);
@@ -287,7 +287,8 @@ void PstStore::waitForWrites() {
 void PstStore::commit(bool wait) {
   checkOpen();
   if (pendingItems_ > 0)
-    throw PstError("the store cannot commit while an item has unsaved changes", path().string());
+    throw PstError(PstError::Kind::Misuse,
+                   "the store cannot commit while an item has unsaved changes", path().string());
   NodeDatabase& db = *db_;
   // Copies of changed folder properties in the parents' hierarchy tables.
   for (auto& [nid, f] : folders_) {

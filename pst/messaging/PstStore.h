@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "pst/PstError.h"
 #include "pst/messaging/CommitPolicy.h"
 #include "pst/messaging/Folder.h"
 #include "pst/messaging/NameToIdMap.h"
@@ -76,10 +77,8 @@ class PstStore {
   // The node id an entry id of this store names.
   std::optional<Nid> nidOf(std::span<const std::uint8_t> entryId) const;
 
-  Nid rootFolder() const { return nids::kRootFolder; }
   // "Top of Personal Folders": the top of the visible folder tree.
   Nid ipmSubtree() const { return ipmSubtree_; }
-  Nid searchRoot() const { return searchRoot_; }
   std::optional<Nid> defaultFolder(DefaultFolder kind) const;
   // Creates the default folders that are missing (Inbox, Calendar, Contacts, ...) and the
   // pointers that make them the defaults: store entry ids and valid-folder mask, the

@@ -1,8 +1,8 @@
 // The search bookkeeping a store has from its creation ([MS-PST] 2.4.8).
 #include "pst/messaging/SearchObjects.h"
 
+#include "pst/KnownTags.h"
 #include "pst/ltp/TableContext.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/messaging/StoreTemplates.h"
 
 namespace mailferry::pst {

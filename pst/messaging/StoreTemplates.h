@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "pst/Property.h"
+#include "pst/PropTag.h"
 
 namespace mailferry::pst::templates {
 

@@ -19,12 +19,11 @@ struct BbtRecord {
   static constexpr std::size_t kDiskSize = format::btpage::kBbtEntrySize;
   Bid key() const { return bid; }
   void serialize(std::uint8_t* out) const {
-    format::store64(out, bid);
-    format::store64(out + 8, ib);
-    format::store16(out + 16, cb);
+    store64(out, bid);
+    store64(out + 8, ib);
+    store16(out + 16, cb);
     // cRef counts one more than the references (REF: a block used once has cRef 2).
-    format::store16(out + 18,
-                    static_cast<std::uint16_t>(std::min<std::uint32_t>(refs + 1, 0xFFFF)));
+    store16(out + 18, static_cast<std::uint16_t>(std::min<std::uint32_t>(refs + 1, 0xFFFF)));
   }
 };
 
@@ -37,10 +36,10 @@ struct NbtRecord {
   static constexpr std::size_t kDiskSize = format::btpage::kNbtEntrySize;
   Nid key() const { return nid; }
   void serialize(std::uint8_t* out) const {
-    format::store64(out, nid);
-    format::store64(out + 8, data);
-    format::store64(out + 16, sub);
-    format::store32(out + 24, parent);
+    store64(out, nid);
+    store64(out + 8, data);
+    store64(out + 16, sub);
+    store32(out + 24, parent);
   }
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "pst/PstError.h"
 #include "pst/ndb/NodeDatabase.h"
 #include "pst/ndb/NodeDatabaseImpl.h"
 
@@ -21,7 +22,8 @@ struct DataTreeWriter::State {
   void emitLeaf(std::span<const std::uint8_t> bytes) {
     if (leaves.size() == kMaxXBlockEntries) {
       if (xblocks.size() == kMaxXBlockEntries) {
-        throw PstError("data stream too long for an XXBLOCK", db->file.path().string());
+        throw PstError(PstError::Kind::Misuse, "data stream too long for an XXBLOCK",
+                       db->file.path().string());
       }
       xblocks.push_back(db->writeXBlock(1, leaves));
       leaves.clear();
@@ -34,7 +36,8 @@ struct DataTreeWriter::State {
   void add(std::span<const std::uint8_t> bytes, bool last) {
     if (finished) throw std::logic_error("DataTreeWriter::append after finish");
     if (size + bytes.size() > 0xFFFFFFFFu) {
-      throw PstError("data stream longer than 4 GB", db->file.path().string());
+      throw PstError(PstError::Kind::Misuse, "data stream longer than 4 GB",
+                     db->file.path().string());
     }
     size += bytes.size();
     while (!bytes.empty()) {
@@ -93,7 +96,8 @@ Bid DataTreeWriter::finish() {
   }
   if (!s.leaves.empty()) {
     if (s.xblocks.size() == kMaxXBlockEntries) {
-      throw PstError("data stream too long for an XXBLOCK", s.db->file.path().string());
+      throw PstError(PstError::Kind::Misuse, "data stream too long for an XXBLOCK",
+                     s.db->file.path().string());
     }
     s.xblocks.push_back(s.db->writeXBlock(1, s.leaves));
   }

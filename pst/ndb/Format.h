@@ -7,30 +7,9 @@
 #include <cstring>
 #include <span>
 
+#include "pst/ByteOrder.h"
+
 namespace mailferry::pst::format {
-
-// ---- Little-endian field access -------------------------------------------------------------
-
-inline std::uint16_t load16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t load32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-         (std::uint32_t{p[3]} << 24);
-}
-inline std::uint64_t load64(const std::uint8_t* p) {
-  return std::uint64_t{load32(p)} | (std::uint64_t{load32(p + 4)} << 32);
-}
-inline void store16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void store32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-inline void store64(std::uint8_t* p, std::uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 // ---- [MS-PST] 5.3 CRC: reflected polynomial 0xEDB88320, initial value 0, no final XOR -------
 
@@ -145,6 +124,14 @@ inline constexpr std::size_t kBrefNbt = 0x0D8;  // bid (8), ib (8)
 inline constexpr std::size_t kBrefBbt = 0x0E8;
 inline constexpr std::size_t kAMapValid = 0x0F8;
 inline constexpr std::uint8_t kAMapValid2 = 0x02;  // VALID_AMAP2
+
+// The layout adds up: each field ends where the next begins.
+static_assert(kRgnid + 4 * kNidCounters == kQwUnused && kQwUnused + 8 == kRoot);
+static_assert(kRoot == kRootReserved && kRootReserved + 4 == kFileEof);
+static_assert(kBrefBbt + 16 == kAMapValid && kRoot + 72 == kAlign && kAlign + 4 == kRgbFM);
+static_assert(kRgbFM + 128 == kRgbFP && kRgbFP + 128 == kSentinel);
+static_assert(kBidNextB + 8 == kCrcFull && kCrcFull + 4 == kRgbReserved2);
+static_assert(kCrcStart + kCrcFullLength == kCrcFull && kRgbReserved3 + 0x20 == kHeaderSize);
 }  // namespace header
 
 // ---- [MS-PST] 2.2.2.7.1 PAGETRAILER, [MS-PST] 2.2.2.8.1 BLOCKTRAILER --------------------------

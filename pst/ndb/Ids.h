@@ -1,15 +1,18 @@
-// Node and block identifiers of the node database ([MS-PST] 2.2.2.1, 2.2.2.2).
+// Node and block identifiers of the node database ([MS-PST] 2.2.2.1 NID, 2.2.2.2 BID).
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
-#include <string>
-
-#include "pst/Property.h"
 
 namespace mailferry::pst {
 
+using Bid = std::uint64_t;  // [MS-PST] 2.2.2.2
 using Nid = std::uint32_t;
+
+// [MS-PST] 2.2.2.4 BREF: a block or page and where it lies in the file.
+struct Bref {
+  Bid bid = 0;
+  std::uint64_t ib = 0;
+};
 
 enum class NidType : std::uint8_t {
   Hid = 0x00,
@@ -66,18 +69,5 @@ constexpr Nid kOutgoingQueueTable = 0x64C;
 constexpr Nid kAttachmentTable = 0x671;
 constexpr Nid kRecipientTable = 0x692;
 }  // namespace nids
-
-// An error inside the engine: what went wrong, in which file and, where it applies, at which
-// byte offset.
-class PstError : public std::runtime_error {
- public:
-  PstError(const std::string& what, std::string file = {}, std::int64_t offset = -1);
-  const std::string& file() const { return file_; }
-  std::int64_t offset() const { return offset_; }
-
- private:
-  std::string file_;
-  std::int64_t offset_;
-};
 
 }  // namespace mailferry::pst

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "pst/PstError.h"
 #include "pst/ndb/Format.h"
 
 namespace mailferry::pst {
@@ -52,7 +53,8 @@ std::vector<std::uint8_t> encodeSiBlock(std::span<const std::pair<Nid, Bid>> chi
 }
 
 std::vector<Bid> internalBlockReferences(std::span<const std::uint8_t> block) {
-  if (block.size() < kInternalBlockHeader) throw PstError("internal block too short");
+  if (block.size() < kInternalBlockHeader)
+    throw PstError(PstError::Kind::Corrupt, "internal block too short");
   const std::uint8_t type = block[0];
   const std::uint8_t level = block[1];
   const std::size_t count = load16(&block[2]);
@@ -65,10 +67,10 @@ std::vector<Bid> internalBlockReferences(std::span<const std::uint8_t> block) {
   } else if (type == kBlockTypeSubnode && level == 1) {
     entrySize = 16, bidFields = {8};
   } else {
-    throw PstError("unknown internal block type");
+    throw PstError(PstError::Kind::Corrupt, "unknown internal block type");
   }
   if (kInternalBlockHeader + count * entrySize > block.size()) {
-    throw PstError("internal block entries overrun the block");
+    throw PstError(PstError::Kind::Corrupt, "internal block entries overrun the block");
   }
   std::vector<Bid> refs;
   for (std::size_t i = 0; i < count; ++i) {

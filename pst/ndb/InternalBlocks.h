@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "pst/PstError.h"
 #include "pst/ndb/NodeDatabase.h"
 
 namespace mailferry::pst {

@@ -3,9 +3,12 @@
 #include "pst/ndb/NdbReader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 
+#include "pst/Hex.h"
+#include "pst/PstError.h"
 #include "pst/ndb/Format.h"
 #include "pst/ndb/NdbReaderLayout.h"
 
@@ -14,12 +17,6 @@ namespace mailferry::pst {
 using namespace ndbread;
 
 namespace {
-
-std::string hex(std::uint64_t v) {
-  std::ostringstream s;
-  s << "0x" << std::hex << std::uppercase << v;
-  return s.str();
-}
 
 using format::kBlockTypeData;
 using format::kBlockTypeSubnode;
@@ -39,7 +36,7 @@ struct NdbReader::Impl {
   std::vector<BlockEntry> blocks;  // key order
 
   [[noreturn]] void fail(const std::string& what, std::uint64_t offset) const {
-    throw PstError(what, path.string(), static_cast<std::int64_t>(offset));
+    throw PstError(PstError::Kind::Corrupt, what, path.string(), static_cast<std::int64_t>(offset));
   }
 
   std::vector<std::uint8_t> raw(std::uint64_t offset, std::size_t count) const {
@@ -58,7 +55,8 @@ struct NdbReader::Impl {
     auto it = std::lower_bound(blocks.begin(), blocks.end(), key,
                                [](const BlockEntry& e, Bid k) { return e.bid < k; });
     if (it == blocks.end() || it->bid != key)
-      throw PstError("block " + hex(bid) + " is not in the block B-tree", path.string());
+      throw PstError(PstError::Kind::Corrupt, "block " + hex(bid) + " is not in the block B-tree",
+                     path.string());
     return *it;
   }
 
@@ -67,7 +65,7 @@ struct NdbReader::Impl {
     const BlockEntry& e = entry(bid);
     std::vector<std::uint8_t> bytes =
         readStoredBlock([this](std::uint64_t o, std::size_t n) { return raw(o, n); }, path, e);
-    if (!isInternal(e.bid) && header.crypt == static_cast<std::uint8_t>(CryptMethod::Permute))
+    if (!isInternal(e.bid) && header.cryptMethod == static_cast<std::uint8_t>(CryptMethod::Permute))
       format::permuteDecode(bytes);
     return bytes;
   }
@@ -154,12 +152,14 @@ std::unique_ptr<NdbReader> NdbReader::open(const std::filesystem::path& path) {
   Impl& d = *reader->impl_;
   d.path = path;
   d.file.open(path, std::ios::binary);
-  if (!d.file) throw PstError("cannot open the file for reading", path.string());
+  if (!d.file) throw PstError::io("cannot open the file for reading", errno, path.string());
   std::error_code ec;
   d.size = std::filesystem::file_size(path, ec);
-  if (ec) throw PstError("cannot determine the file size: " + ec.message(), path.string());
+  if (ec)
+    throw PstError(PstError::Kind::Io, "cannot determine the file size: " + ec.message(),
+                   path.string());
   if (d.size < format::kHeaderSize)
-    throw PstError("file too short for a PST header", path.string(), 0);
+    throw PstError(PstError::Kind::Corrupt, "file too short for a PST header", path.string(), 0);
   d.header = parseHeader(d.raw(0, format::kHeaderSize), path);
 
   const RawRead read = [&d](std::uint64_t offset, std::size_t count) {
@@ -181,7 +181,7 @@ const std::filesystem::path& NdbReader::path() const {
   return impl_->path;
 }
 CryptMethod NdbReader::crypt() const {
-  return static_cast<CryptMethod>(impl_->header.crypt);
+  return static_cast<CryptMethod>(impl_->header.cryptMethod);
 }
 std::uint64_t NdbReader::fileSize() const {
   return impl_->size;

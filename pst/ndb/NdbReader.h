@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "pst/PstError.h"
 #include "pst/ndb/NodeDatabase.h"
 
 namespace mailferry::pst {

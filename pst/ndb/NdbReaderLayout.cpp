@@ -5,17 +5,13 @@
 #include <optional>
 #include <sstream>
 
+#include "pst/Hex.h"
+#include "pst/PstError.h"
 #include "pst/ndb/Format.h"
 
 namespace mailferry::pst::ndbread {
 
 namespace {
-
-std::string hex(std::uint64_t v) {
-  std::ostringstream s;
-  s << "0x" << std::hex << std::uppercase << v;
-  return s.str();
-}
 
 using format::kPageDataSize;
 using format::kPageSize;
@@ -25,63 +21,34 @@ constexpr std::uint8_t kMaxLevel = 8;
 
 }  // namespace
 
-std::uint16_t le16(std::span<const std::uint8_t> b, std::size_t at) {
-  return format::load16(b.subspan(at, 2).data());
-}
-std::uint32_t le32(std::span<const std::uint8_t> b, std::size_t at) {
-  return format::load32(b.subspan(at, 4).data());
-}
-std::uint64_t le64(std::span<const std::uint8_t> b, std::size_t at) {
-  return format::load64(b.subspan(at, 8).data());
-}
-
 Header parseHeader(std::span<const std::uint8_t> b, const std::filesystem::path& file) {
   const std::string name = file.string();
-  if (b.size() < format::kHeaderSize) throw PstError("file too short for a PST header", name, 0);
-  if (std::memcmp(b.data(), "!BDN", 4) != 0)
-    throw PstError("not a PST file (header magic is not !BDN)", name, 0);
-  if (b[8] != 'S' || b[9] != 'M')
-    throw PstError("not a personal folders file (client magic is not SM)", name, 8);
-  Header h;
-  h.version = le16(b, header::kVer);
+  const auto fail = [&name](const std::string& what, std::size_t offset) {
+    throw PstError(PstError::Kind::Corrupt, what, name, static_cast<std::int64_t>(offset));
+  };
+  if (b.size() < format::kHeaderSize) fail("file too short for a PST header", 0);
+  if (std::memcmp(b.data(), header::kMagicBytes, 4) != 0)
+    fail("not a PST file (header magic is not !BDN)", header::kMagic);
+  if (std::memcmp(b.data() + header::kMagicClient, header::kMagicClientPst, 2) != 0)
+    fail("not a personal folders file (client magic is not SM)", header::kMagicClient);
+  const Header h = decodeHeader(b);
   if (h.version != header::kVersionUnicode)
-    throw PstError("unsupported PST version " + std::to_string(h.version) +
-                       " (only the Unicode format, version 23, is read)",
-                   name, header::kVer);
-  h.crcPartial = le32(b, header::kCrcPartial);
+    fail("unsupported PST version " + std::to_string(h.version) +
+             " (only the Unicode format, version 23, is read)",
+         header::kVer);
   const std::uint32_t partial =
       format::computeCrc(b.subspan(header::kCrcStart, header::kCrcPartialLength));
   if (partial != h.crcPartial)
-    throw PstError("header dwCRCPartial is " + hex(h.crcPartial) + ", computed " + hex(partial),
-                   name, header::kCrcPartial);
-  h.crcFull = le32(b, header::kCrcFull);
+    fail("header dwCRCPartial is " + hex(h.crcPartial) + ", computed " + hex(partial),
+         header::kCrcPartial);
   const std::uint32_t full =
       format::computeCrc(b.subspan(header::kCrcStart, header::kCrcFullLength));
   if (full != h.crcFull)
-    throw PstError("header dwCRCFull is " + hex(h.crcFull) + ", computed " + hex(full), name,
-                   header::kCrcFull);
-  h.clientVersion = le16(b, 0x0C);
-  h.bidNextP = le64(b, header::kBidNextP);
-  h.unique = le32(b, 0x28);
-  for (std::size_t i = 0; i < 32; ++i) h.rgnid[i] = le32(b, header::kRgnid + 4 * i);
-  h.fileEof = le64(b, header::kFileEof);
-  h.amapLast = le64(b, header::kAMapLast);
-  h.amapFree = le64(b, header::kAMapFree);
-  h.pmapFree = le64(b, header::kPMapFree);
-  h.nbt = {le64(b, header::kBrefNbt), le64(b, header::kBrefNbt + 8)};
-  h.bbt = {le64(b, header::kBrefBbt), le64(b, header::kBrefBbt + 8)};
-  h.amapValid = b[header::kAMapValid];
-  std::memcpy(h.rgbFM.data(), b.data() + 0x100, 128);
-  std::memcpy(h.rgbFP.data(), b.data() + 0x180, 128);
-  h.sentinel = b[header::kSentinel];
-  if (h.sentinel != 0x80)
-    throw PstError("header bSentinel is " + hex(h.sentinel) + ", expected 0x80", name,
-                   header::kSentinel);
-  h.crypt = b[header::kCryptMethod];
-  if (h.crypt > 1)
-    throw PstError("unsupported data encoding bCryptMethod " + hex(h.crypt), name,
-                   header::kCryptMethod);
-  h.bidNextB = le64(b, header::kBidNextB);
+    fail("header dwCRCFull is " + hex(h.crcFull) + ", computed " + hex(full), header::kCrcFull);
+  if (h.sentinel != header::kSentinelValue)
+    fail("header bSentinel is " + hex(h.sentinel) + ", expected 0x80", header::kSentinel);
+  if (h.cryptMethod > 1)
+    fail("unsupported data encoding bCryptMethod " + hex(h.cryptMethod), header::kCryptMethod);
   return h;
 }
 
@@ -97,7 +64,8 @@ struct Walk {
   std::optional<std::uint64_t> lastKey;  // last leaf key seen, for the order across pages
 
   [[noreturn]] void fail(const std::string& what, std::uint64_t offset) const {
-    throw PstError(std::string(kind == TreeKind::Nodes ? "NBT" : "BBT") + " page: " + what, file,
+    throw PstError(PstError::Kind::Corrupt,
+                   std::string(kind == TreeKind::Nodes ? "NBT" : "BBT") + " page: " + what, file,
                    static_cast<std::int64_t>(offset));
   }
 
@@ -187,7 +155,7 @@ void walkBTree(
 std::vector<std::uint8_t> readStoredBlock(const RawRead& read, const std::filesystem::path& file,
                                           const BlockEntry& e) {
   const auto fail = [&](const std::string& what) {
-    throw PstError("block " + hex(e.bid) + ": " + what, file.string(),
+    throw PstError(PstError::Kind::Corrupt, "block " + hex(e.bid) + ": " + what, file.string(),
                    static_cast<std::int64_t>(e.offset));
   };
   const std::uint64_t onDisk = format::blockDiskSize(e.size);

@@ -1,5 +1,5 @@
-// The fixed structures of the node database as the reading side sees them: the header and
-// the B-tree pages, each parsed and checked as it is read. Shared by NdbReader and pstcheck.
+// The reading side's checks of the fixed structures of the node database: the header and
+// the B-tree pages, each checked as it is read. Shared by NdbReader and pstcheck.
 #pragma once
 
 #include <array>
@@ -9,43 +9,12 @@
 #include <span>
 #include <vector>
 
+#include "pst/ndb/Header.h"
 #include "pst/ndb/NdbReader.h"
 
 namespace mailferry::pst::ndbread {
 
 using RawRead = std::function<std::vector<std::uint8_t>(std::uint64_t offset, std::size_t size)>;
-
-std::uint16_t le16(std::span<const std::uint8_t> b, std::size_t at);
-std::uint32_t le32(std::span<const std::uint8_t> b, std::size_t at);
-std::uint64_t le64(std::span<const std::uint8_t> b, std::size_t at);
-
-struct Bref {
-  Bid bid = 0;
-  std::uint64_t ib = 0;
-};
-
-// [MS-PST] 2.2.2.6 HEADER (Unicode) with its 2.2.2.5 ROOT.
-struct Header {
-  std::uint32_t crcPartial = 0;
-  std::uint32_t crcFull = 0;
-  std::uint16_t version = 0;
-  std::uint16_t clientVersion = 0;
-  Bid bidNextP = 0;
-  Bid bidNextB = 0;
-  std::uint32_t unique = 0;
-  std::array<std::uint32_t, 32> rgnid{};
-  std::uint64_t fileEof = 0;
-  std::uint64_t amapLast = 0;
-  std::uint64_t amapFree = 0;
-  std::uint64_t pmapFree = 0;
-  Bref nbt;
-  Bref bbt;
-  std::uint8_t amapValid = 0;
-  std::uint8_t sentinel = 0;
-  std::uint8_t crypt = 0;
-  std::array<std::uint8_t, 128> rgbFM{};
-  std::array<std::uint8_t, 128> rgbFP{};
-};
 
 // Parses the header and checks its magic, version, sentinel, encoding and both CRCs.
 Header parseHeader(std::span<const std::uint8_t> bytes, const std::filesystem::path& file);

@@ -6,6 +6,7 @@
 #include <random>
 #include <utility>
 
+#include "pst/PstError.h"
 #include "pst/ndb/Header.h"
 #include "pst/ndb/InternalBlocks.h"
 #include "pst/ndb/NodeDatabaseImpl.h"
@@ -76,7 +77,8 @@ NodeDatabase::Impl::Impl(const std::filesystem::path& path, CryptMethod cryptMet
 Bid NodeDatabase::Impl::appendBlock(std::span<const std::uint8_t> data, bool internal,
                                     std::uint64_t treeSize) {
   if (data.size() > kMaxBlockData) {
-    throw PstError("block of " + std::to_string(data.size()) + " bytes exceeds 8176 bytes",
+    throw PstError(PstError::Kind::Misuse,
+                   "block of " + std::to_string(data.size()) + " bytes exceeds 8176 bytes",
                    file.path().string());
   }
   const Bid bid = internal ? (nextBid | kBidInternal) : nextBid;
@@ -103,12 +105,13 @@ Bid NodeDatabase::Impl::writeXBlock(std::uint8_t level, std::span<const Bid> chi
   for (Bid child : children) {
     const BbtRecord& r = block(child);  // throws for an unknown block
     if (isInternalBid(child) != (level == 2)) {
-      throw PstError("data tree entry of the wrong kind", file.path().string());
+      throw PstError(PstError::Kind::Misuse, "data tree entry of the wrong kind",
+                     file.path().string());
     }
     total += treeSize(r);
   }
   if (total > 0xFFFFFFFFu) {
-    throw PstError("data stream longer than 4 GB", file.path().string());
+    throw PstError(PstError::Kind::Misuse, "data stream longer than 4 GB", file.path().string());
   }
   const auto bytes = encodeXBlock(level, children, static_cast<std::uint32_t>(total));
   const Bid bid = appendBlock(bytes, true, total);
@@ -127,7 +130,8 @@ std::uint64_t NodeDatabase::Impl::treeSize(const BbtRecord& r) const {
 const BbtRecord& NodeDatabase::Impl::block(Bid bid) const {
   const BbtRecord* r = bbt.find(bid);
   if (!r) {
-    throw PstError("reference to block " + std::to_string(bid) + ", which does not exist",
+    throw PstError(PstError::Kind::Misuse,
+                   "reference to block " + std::to_string(bid) + ", which does not exist",
                    file.path().string());
   }
   return *r;
@@ -143,7 +147,8 @@ void NodeDatabase::Impl::release(Bid bid) {
   if (bid == 0) return;
   BbtRecord* r = bbt.findForUpdate(bid);
   if (!r || r->refs == 0) {
-    throw PstError("releasing block " + std::to_string(bid) + ", which holds no reference",
+    throw PstError(PstError::Kind::Misuse,
+                   "releasing block " + std::to_string(bid) + ", which holds no reference",
                    file.path().string());
   }
   if (--r->refs == 0) freeBlock(bid);
@@ -184,7 +189,7 @@ void NodeDatabase::Impl::writeLeftIntervalMaps() {
   intervalsMapped = left;
 }
 
-void NodeDatabase::Impl::writeTrees(PageRef& nbtRoot, PageRef& bbtRoot) {
+void NodeDatabase::Impl::writeTrees(Bref& nbtRoot, Bref& bbtRoot) {
   auto sinkFor = [this](PageType type) {
     return [this, type](Page& page, std::uint8_t) {
       const std::uint64_t ib = allocate(kPageSize, kPageSize);
@@ -192,13 +197,13 @@ void NodeDatabase::Impl::writeTrees(PageRef& nbtRoot, PageRef& bbtRoot) {
       nextPageBid += 2;
       sealPage(page, type, ib, bid);
       file.append(ib, page);
-      return PageRef{bid, ib};
+      return Bref{bid, ib};
     };
   };
   nbtRoot = nbt.write(sinkFor(PageType::Nbt));
   bbtRoot = bbt.write(sinkFor(PageType::Bbt));
-  for (const PageRef& old : nbt.takeReleasedPages()) space.freeLater(old.ib, kPageSize);
-  for (const PageRef& old : bbt.takeReleasedPages()) space.freeLater(old.ib, kPageSize);
+  for (const Bref& old : nbt.takeReleasedPages()) space.freeLater(old.ib, kPageSize);
+  for (const Bref& old : bbt.takeReleasedPages()) space.freeLater(old.ib, kPageSize);
 }
 
 void NodeDatabase::Impl::writeMaps() {
@@ -228,8 +233,8 @@ void NodeDatabase::Impl::writeMaps() {
   intervalsCommitted = intervalsMapped = intervals;
 }
 
-void NodeDatabase::Impl::writeHeader(const PageRef& nbtRoot, const PageRef& bbtRoot) {
-  HeaderFields h;
+void NodeDatabase::Impl::writeHeader(const Bref& nbtRoot, const Bref& bbtRoot) {
+  Header h;
   const std::uint64_t intervals = space.intervalCount();
   h.bidNextP = nextPageBid;
   h.bidNextB = nextBid;
@@ -239,10 +244,8 @@ void NodeDatabase::Impl::writeHeader(const PageRef& nbtRoot, const PageRef& bbtR
   h.amapLast = amapOffset(intervals - 1);
   h.amapFree = space.totalFreeBytes();
   h.pmapFree = 0;
-  h.nbtBid = nbtRoot.bid;
-  h.nbtIb = nbtRoot.ib;
-  h.bbtBid = bbtRoot.bid;
-  h.bbtIb = bbtRoot.ib;
+  h.nbt = nbtRoot;
+  h.bbt = bbtRoot;
   h.amapValid = header::kAMapValid2;
   for (std::uint64_t k = 0; k < kRgbFMEntries && k < intervals; ++k) {
     h.rgbFM[k] = static_cast<std::uint8_t>(std::min<std::uint64_t>(space.longestFreeRun(k), 255));
@@ -254,7 +257,8 @@ void NodeDatabase::Impl::writeHeader(const PageRef& nbtRoot, const PageRef& bbtR
 
 void NodeDatabase::Impl::commit(bool wait) {
   if (failed) {
-    throw PstError("an earlier write failed; the file keeps its last commit", file.path().string());
+    throw PstError(PstError::Kind::Io, "an earlier write failed; the file keeps its last commit",
+                   file.path().string());
   }
   try {
     // Blocks nothing took a reference on since they were written. (The list keeps its room
@@ -264,7 +268,7 @@ void NodeDatabase::Impl::commit(bool wait) {
       if (r && r->refs == 0) freeBlock(bid);
     }
     unreferenced.clear();
-    PageRef nbtRoot, bbtRoot;
+    Bref nbtRoot, bbtRoot;
     writeTrees(nbtRoot, bbtRoot);
     // The file grows in whole intervals ([MS-PST] 2.6.1.1.2); the tail reads as zeros.
     file.queueSetSize(fileSizeFor(space.intervalCount()));
@@ -300,7 +304,7 @@ NodeDatabase::~NodeDatabase() = default;
 std::unique_ptr<NodeDatabase> NodeDatabase::create(const std::filesystem::path& path,
                                                    CryptMethod crypt) {
   if (crypt != CryptMethod::None && crypt != CryptMethod::Permute) {
-    throw PstError("unsupported data encoding", path.string());
+    throw PstError(PstError::Kind::Misuse, "unsupported data encoding", path.string());
   }
   std::unique_ptr<NodeDatabase> db(new NodeDatabase());
   db->impl_ = std::make_unique<Impl>(path, crypt);  // throws when the path exists
@@ -325,9 +329,11 @@ const std::filesystem::path& NodeDatabase::path() const {
 
 Nid NodeDatabase::allocateNid(NidType type) {
   const auto t = static_cast<std::uint32_t>(type);
-  if (t >= header::kNidCounters) throw PstError("invalid node type", path().string());
+  if (t >= header::kNidCounters)
+    throw PstError(PstError::Kind::Misuse, "invalid node type", path().string());
   const std::uint32_t next = impl_->rgnid[t] + 1;
-  if (next >= (1u << 27)) throw PstError("node ids of this type are exhausted", path().string());
+  if (next >= (1u << 27))
+    throw PstError(PstError::Kind::Misuse, "node ids of this type are exhausted", path().string());
   for (int member : nidCounterGroup(t)) impl_->rgnid[member] = next;
   return makeNid(type, next);
 }
@@ -350,7 +356,8 @@ Bid NodeDatabase::writeDataTree(const std::vector<Bid>& leaves) {
   for (Bid leaf : leaves) {
     d.block(leaf);
     if (isInternalBid(leaf))
-      throw PstError("a data tree leaf must be a data block", path().string());
+      throw PstError(PstError::Kind::Misuse, "a data tree leaf must be a data block",
+                     path().string());
   }
   if (leaves.size() == 1) return leaves.front();
   if (leaves.size() <= kMaxXBlockEntries) return d.writeXBlock(1, leaves);
@@ -359,7 +366,8 @@ Bid NodeDatabase::writeDataTree(const std::vector<Bid>& leaves) {
     const std::size_t n = std::min(kMaxXBlockEntries, leaves.size() - i);
     xblocks.push_back(d.writeXBlock(1, std::span(leaves).subspan(i, n)));
   }
-  if (xblocks.size() > kMaxXBlockEntries) throw PstError("data tree too large", path().string());
+  if (xblocks.size() > kMaxXBlockEntries)
+    throw PstError(PstError::Kind::Misuse, "data tree too large", path().string());
   return d.writeXBlock(2, xblocks);
 }
 
@@ -374,10 +382,12 @@ Bid NodeDatabase::writeSubnodes(std::vector<SubnodeEntry> entries) {
             [](const SubnodeEntry& a, const SubnodeEntry& b) { return a.nid < b.nid; });
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (i > 0 && entries[i].nid == entries[i - 1].nid) {
-      throw PstError("subnode " + std::to_string(entries[i].nid) + " appears twice",
+      throw PstError(PstError::Kind::Misuse,
+                     "subnode " + std::to_string(entries[i].nid) + " appears twice",
                      path().string());
     }
-    if (entries[i].data == 0) throw PstError("subnode without data", path().string());
+    if (entries[i].data == 0)
+      throw PstError(PstError::Kind::Misuse, "subnode without data", path().string());
     d.block(entries[i].data);
     if (entries[i].sub) d.block(entries[i].sub);
   }
@@ -401,7 +411,8 @@ Bid NodeDatabase::writeSubnodes(std::vector<SubnodeEntry> entries) {
     leaves.emplace_back(part.front().nid, leaf);
     total += d.treeSize(leaf);
   }
-  if (leaves.size() > kMaxSiEntries) throw PstError("too many subnodes", path().string());
+  if (leaves.size() > kMaxSiEntries)
+    throw PstError(PstError::Kind::Misuse, "too many subnodes", path().string());
   const Bid bid = d.appendBlock(encodeSiBlock(leaves), true, total);
   for (const auto& leaf : leaves) d.addRef(leaf.second);
   return bid;

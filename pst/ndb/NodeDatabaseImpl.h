@@ -36,9 +36,9 @@ struct NodeDatabase::Impl {
   // Space at the append cursor; the map pages of the intervals it leaves behind go out.
   std::uint64_t allocate(std::uint64_t size, std::uint64_t align);
   void writeLeftIntervalMaps();
-  void writeTrees(PageRef& nbtRoot, PageRef& bbtRoot);
+  void writeTrees(Bref& nbtRoot, Bref& bbtRoot);
   void writeMaps();
-  void writeHeader(const PageRef& nbtRoot, const PageRef& bbtRoot);
+  void writeHeader(const Bref& nbtRoot, const Bref& bbtRoot);
   void commit(bool wait);
 
   OutputFile file;

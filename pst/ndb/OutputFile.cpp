@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "pst/PstError.h"
 #include "pst/ndb/Ids.h"
 
 namespace mailferry::pst {
@@ -52,11 +53,11 @@ OutputFile::Buffer OutputFile::newBuffer() {
 std::span<std::uint8_t> OutputFile::appendInPlace(std::uint64_t offset, std::size_t size,
                                                   bool sealLater) {
   if (offset < appendEnd()) {
-    throw PstError("append before the end of the previous one", path_.string(),
-                   static_cast<std::int64_t>(offset));
+    throw PstError(PstError::Kind::Misuse, "append before the end of the previous one",
+                   path_.string(), static_cast<std::int64_t>(offset));
   }
   if (size > kBufferCapacity) {
-    throw PstError("append larger than the write buffer", path_.string(),
+    throw PstError(PstError::Kind::Misuse, "append larger than the write buffer", path_.string(),
                    static_cast<std::int64_t>(offset));
   }
   if (offset + size - current_.start > kBufferCapacity && current_.size > 0) flush();
@@ -118,7 +119,7 @@ void OutputFile::enqueue(Job job, bool flushFirst) {
 
 void OutputFile::patchAppended(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
   if (offset + bytes.size() > appendEnd()) {
-    throw PstError("patch past the appended bytes", path_.string(),
+    throw PstError(PstError::Kind::Misuse, "patch past the appended bytes", path_.string(),
                    static_cast<std::int64_t>(offset));
   }
   if (offset >= current_.start) {

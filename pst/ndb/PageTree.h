@@ -74,21 +74,16 @@ class PageTree {
     return true;
   }
 
-  template <typename Fn>
-  void forEach(Fn&& fn) const {
-    visit(*root_, fn);
-  }
-
   // Writes every changed page, children before parents, through `sink(Page&, level) ->
-  // PageRef` (which places the page and seals its trailer); returns the root's place.
+  // Bref` (which places the page and seals its trailer); returns the root's place.
   template <typename Sink>
-  PageRef write(Sink&& sink) {
+  Bref write(Sink&& sink) {
     return writeNode(*root_, sink).ref;
   }
 
   // Places of pages replaced or dropped since the last call: free once the next header no
   // longer references them.
-  std::vector<PageRef> takeReleasedPages() { return std::exchange(released_, {}); }
+  std::vector<Bref> takeReleasedPages() { return std::exchange(released_, {}); }
 
   int depth() const { return root_->level + 1; }
 
@@ -96,14 +91,14 @@ class PageTree {
   struct Node {
     std::uint8_t level = 0;
     bool dirty = true;
-    PageRef disk{};
+    Bref disk{};
     Key diskFirstKey{};
     std::vector<Entry> entries;                   // leaf
     std::vector<Key> lows;                        // branch: routing lower bound per child
     std::vector<std::unique_ptr<Node>> children;  // branch
   };
   struct Written {
-    PageRef ref;
+    Bref ref;
     Key firstKey;
   };
 
@@ -220,15 +215,6 @@ class PageTree {
     return true;
   }
 
-  template <typename Fn>
-  static void visit(const Node& n, Fn& fn) {
-    if (n.level == 0) {
-      for (const Entry& e : n.entries) fn(e);
-    } else {
-      for (const auto& c : n.children) visit(*c, fn);
-    }
-  }
-
   template <typename Sink>
   Written writeNode(Node& n, Sink& sink) {
     if (!n.dirty) return {n.disk, n.diskFirstKey};
@@ -248,9 +234,9 @@ class PageTree {
         const Written child = writeNode(*n.children[i], sink);
         if (i == 0) first = child.firstKey;
         std::uint8_t* e = &page[i * bt::kBtEntrySize];  // BTENTRY: btkey, BREF
-        format::store64(e, static_cast<std::uint64_t>(child.firstKey));
-        format::store64(e + 8, child.ref.bid);
-        format::store64(e + 16, child.ref.ib);
+        store64(e, static_cast<std::uint64_t>(child.firstKey));
+        store64(e + 8, child.ref.bid);
+        store64(e + 16, child.ref.ib);
       }
       page[bt::kCEntMax] = static_cast<std::uint8_t>(kBranchMax);
       page[bt::kCbEnt] = static_cast<std::uint8_t>(bt::kBtEntrySize);
@@ -267,7 +253,7 @@ class PageTree {
   Node* rightmost_;     // the last leaf, kept up to date through splits and removals
   bool split_ = false;  // a leaf split since the rightmost leaf was found
   std::size_t size_ = 0;
-  std::vector<PageRef> released_;
+  std::vector<Bref> released_;
 };
 
 }  // namespace mailferry::pst

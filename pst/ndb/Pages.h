@@ -7,15 +7,11 @@
 #include <span>
 
 #include "pst/ndb/Format.h"
+#include "pst/ndb/Ids.h"
 
 namespace mailferry::pst {
 
 using Page = std::array<std::uint8_t, format::kPageSize>;
-
-struct PageRef {
-  std::uint64_t bid = 0;
-  std::uint64_t ib = 0;
-};
 
 // Fills the trailer of a page placed at `ib`. Map pages carry no signature and their own
 // offset as BID; B-tree and density-list pages are signed with their page BID.

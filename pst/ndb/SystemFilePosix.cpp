@@ -12,7 +12,7 @@
 #include <new>
 #include <string>
 
-#include "pst/ndb/Ids.h"
+#include "pst/PstError.h"
 
 namespace mailferry::pst {
 
@@ -20,9 +20,8 @@ SystemFile::SystemFile(const std::filesystem::path& path) : path_(path) {
   fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd_ < 0) {
     const int err = errno;
-    throw PstError(err == EEXIST ? std::string("the file already exists")
-                                 : std::string("cannot create the file: ") + std::strerror(err),
-                   path_.string());
+    if (err == EEXIST) throw PstError::exists(path_.string());
+    throw PstError::io("cannot create the file", err, path_.string());
   }
 }
 
@@ -31,8 +30,7 @@ SystemFile::~SystemFile() {
 }
 
 void SystemFile::fail(const char* what, std::uint64_t offset) const {
-  throw PstError(std::string(what) + ": " + std::strerror(errno), path_.string(),
-                 static_cast<std::int64_t>(offset));
+  throw PstError::io(what, errno, path_.string(), static_cast<std::int64_t>(offset));
 }
 
 void SystemFile::writeAt(const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) const {
@@ -56,7 +54,7 @@ void SystemFile::readAt(std::uint8_t* bytes, std::size_t size, std::uint64_t off
       fail("cannot read", offset + done);
     }
     if (n == 0)
-      throw PstError("unexpected end of file", path_.string(),
+      throw PstError(PstError::Kind::Io, "unexpected end of file", path_.string(),
                      static_cast<std::int64_t>(offset + done));
     done += static_cast<std::size_t>(n);
   }

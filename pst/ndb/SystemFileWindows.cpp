@@ -10,7 +10,7 @@
 #include <new>
 #include <string>
 
-#include "pst/ndb/Ids.h"
+#include "pst/PstError.h"
 
 namespace mailferry::pst {
 
@@ -45,9 +45,9 @@ SystemFile::SystemFile(const std::filesystem::path& path) : path_(path) {
                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
-    throw PstError(code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS
-                       ? std::string("the file already exists")
-                       : "cannot create the file: " + lastErrorText(),
+    if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS)
+      throw PstError::exists(path_.string());
+    throw PstError(PstError::Kind::Io, "cannot create the file: " + lastErrorText(),
                    path_.string());
   }
   handle_ = h;
@@ -58,7 +58,7 @@ SystemFile::~SystemFile() {
 }
 
 void SystemFile::fail(const char* what, std::uint64_t offset) const {
-  throw PstError(std::string(what) + ": " + lastErrorText(), path_.string(),
+  throw PstError(PstError::Kind::Io, std::string(what) + ": " + lastErrorText(), path_.string(),
                  static_cast<std::int64_t>(offset));
 }
 
@@ -84,7 +84,7 @@ void SystemFile::readAt(std::uint8_t* bytes, std::size_t size, std::uint64_t off
         GetLastError() != ERROR_HANDLE_EOF)
       fail("cannot read", offset + done);
     if (n == 0)
-      throw PstError("unexpected end of file", path_.string(),
+      throw PstError(PstError::Kind::Io, "unexpected end of file", path_.string(),
                      static_cast<std::int64_t>(offset + done));
     done += n;
   }

@@ -140,20 +140,20 @@ TEST(ContactProperties, EmptyValueLeavesOrMakesThePropertyUnset) {
 TEST(ContactProperties, DatesAreNoonUtcWithTheLocalDayBeside) {
   RecordingSink sink;
   ContactPropertyWriter writer(sink);
-  writer.putTag(store::kPrBirthday, year_month_day{year{1980}, month{2}, day{29}});
-  writer.putTag(store::kPrWeddingAnniversary, std::nullopt);
+  writer.putTag(pst::tags::kBirthday, year_month_day{year{1980}, month{2}, day{29}});
+  writer.putTag(pst::tags::kWeddingAnniversary, std::nullopt);
   // 1980-02-29 is 3711 days after 1970-01-01.
   const auto noon = pst::fileTimeFromUnix(3711LL * 86400 + 12 * 3600);
   const auto midnight = pst::fileTimeFromUnix(3711LL * 86400);
-  ASSERT_TRUE(sink.get(store::kPrBirthday));
-  EXPECT_EQ(sink.get(store::kPrBirthday)->asInt64(), static_cast<std::int64_t>(noon));
+  ASSERT_TRUE(sink.get(pst::tags::kBirthday));
+  EXPECT_EQ(sink.get(pst::tags::kBirthday)->asInt64(), static_cast<std::int64_t>(noon));
   EXPECT_EQ(sink.getNamed(lid(0x80DE), PropType::SysTime)->asInt64(),
             static_cast<std::int64_t>(midnight));
-  EXPECT_FALSE(sink.get(store::kPrWeddingAnniversary));
+  EXPECT_FALSE(sink.get(pst::tags::kWeddingAnniversary));
   EXPECT_FALSE(sink.getNamed(lid(0x80DF), PropType::SysTime));
 
-  writer.putTag(store::kPrBirthday, std::nullopt);
-  EXPECT_FALSE(sink.get(store::kPrBirthday));
+  writer.putTag(pst::tags::kBirthday, std::nullopt);
+  EXPECT_FALSE(sink.get(pst::tags::kBirthday));
   EXPECT_FALSE(sink.getNamed(lid(0x80DE), PropType::SysTime));
 }
 
@@ -172,8 +172,8 @@ TEST(ContactDerived, FullContact) {
   writer.put("BusinessAddressPostalCode", "10001");
   writer.put("HomeAddressStreet", "2 Home Ln");
   writer.put("HomeAddressCountry", "USA");
-  writer.putTag(store::kPrDisplayNamePrefix, "Dr.");
-  writer.putTag(store::kPrGeneration, "Jr.");
+  writer.putTag(pst::tags::kDisplayNamePrefix, "Dr.");
+  writer.putTag(pst::tags::kGeneration, "Jr.");
   writer.save();
 
   EXPECT_EQ(textAt(sink, 0x001A001F), "IPM.Contact");
@@ -181,8 +181,8 @@ TEST(ContactDerived, FullContact) {
   EXPECT_EQ(textAt(sink, 0x0037001F), "Dr. Jane Anne Smith Jr.");
   EXPECT_EQ(textAt(sink, 0x0070001F), "Dr. Jane Anne Smith Jr.");
   EXPECT_EQ(textAt(sink, 0x3A0A001F), "J.A.S.");
-  EXPECT_EQ(textAt(sink, store::kPrDisplayNamePrefix), "Dr.");
-  EXPECT_EQ(textAt(sink, store::kPrGeneration), "Jr.");
+  EXPECT_EQ(textAt(sink, pst::tags::kDisplayNamePrefix), "Dr.");
+  EXPECT_EQ(textAt(sink, pst::tags::kGeneration), "Jr.");
   EXPECT_EQ(namedText(sink, 0x8005), "Smith, Jane Anne");
   EXPECT_EQ(namedInt(sink, 0x8006), 0x8017);
 
@@ -291,7 +291,7 @@ TEST(ContactRecordWriting, EmptyRecordGivesOnlyTheBookkeeping) {
   EXPECT_EQ(textAt(sink, 0x001A001F), "IPM.Contact");
   EXPECT_EQ(namedText(sink, 0x8062), "<unset>");  // no IM address of two blanks
   EXPECT_EQ(textAt(sink, 0x3001001F), "<unset>");
-  EXPECT_FALSE(sink.get(store::kPrBirthday));
+  EXPECT_FALSE(sink.get(pst::tags::kBirthday));
   // Message class, FileUnderId, HasPicture, icon, flags, sensitivity, importance.
   EXPECT_EQ(sink.props.size(), 7u);
 }
@@ -315,8 +315,8 @@ TEST(ContactRecordWriting, RecordFieldsReachTheirProperties) {
   EXPECT_EQ(textAt(sink, 0x3A45001F), "Ms.");
   EXPECT_EQ(textAt(sink, 0x3A05001F), "III");
   EXPECT_EQ(textAt(sink, 0x3001001F), "Ms. Jane Smith III");
-  EXPECT_TRUE(sink.get(store::kPrBirthday));
-  EXPECT_FALSE(sink.get(store::kPrWeddingAnniversary));
+  EXPECT_TRUE(sink.get(pst::tags::kBirthday));
+  EXPECT_FALSE(sink.get(pst::tags::kWeddingAnniversary));
   // Title and suffix have no named property of their own.
   for (const auto& [id, entry] : sink.props) {
     if (id >= 0x8000 && entry.second.type() == PropType::Unicode) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "pst/Property.h"
+#include "pst/Utf.h"
 
 namespace mailferry::contacts::testing {
 

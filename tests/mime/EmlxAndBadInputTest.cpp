@@ -11,11 +11,13 @@
 #endif
 
 #include "mime/MessageImporter.h"
-#include "mime/MimeTags.h"
+#include "pst/KnownTags.h"
 #include "tests/mime/MimeCorpus.h"
 #include "tests/mime/RecordingSink.h"
 
 namespace mailferry::mime {
+
+namespace tags = pst::tags;
 namespace {
 
 using namespace mailferry::mime::testing;

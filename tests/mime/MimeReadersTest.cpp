@@ -17,6 +17,7 @@
 #include "pst/messaging/MessageWriter.h"
 #include "pst/messaging/PstStore.h"
 #include "tests/mime/MimeCorpus.h"
+#include "pst/Utf.h"
 
 namespace mailferry::mime {
 namespace {

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "mime/ImportReport.h"
-#include "pst/Property.h"
+#include "pst/NamedProperty.h"
+#include "pst/PropValue.h"
 #include "pst/messaging/MessageSink.h"
 
 namespace mailferry::mime::testing {

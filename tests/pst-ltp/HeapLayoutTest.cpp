@@ -4,6 +4,7 @@
 
 #include <numeric>
 
+#include "pst/PstError.h"
 #include "pst/ltp/BTreeOnHeapReader.h"
 #include "pst/ltp/BTreeOnHeapWriter.h"
 #include "pst/ltp/HeapReader.h"
@@ -33,18 +34,18 @@ TEST(HeapLayout, PacksItemsLikeOutlook) {
   EXPECT_EQ(b, 0x40u);
   const auto page = heap.pageBytes(0);
   // HNHDR: page map at 24 (items end on the odd offset 23), 0xEC, client, root, fill levels.
-  EXPECT_EQ(readU16(page, 0), 24);
+  EXPECT_EQ(le16(page, 0), 24);
   EXPECT_EQ(page[2], 0xEC);
   EXPECT_EQ(page[3], 0xBC);
-  EXPECT_EQ(readU32(page, 4), 0x20u);
-  EXPECT_EQ(readU32(page, 8), 0u);  // nearly empty page: level 0
-  EXPECT_EQ(page[23], 0);           // the pad byte
+  EXPECT_EQ(le32(page, 4), 0x20u);
+  EXPECT_EQ(le32(page, 8), 0u);  // nearly empty page: level 0
+  EXPECT_EQ(page[23], 0);        // the pad byte
   // HNPAGEMAP: cAlloc 2, cFree 0, offsets 12, 20, 23, and the block ends right after it.
-  EXPECT_EQ(readU16(page, 24), 2);
-  EXPECT_EQ(readU16(page, 26), 0);
-  EXPECT_EQ(readU16(page, 28), 12);
-  EXPECT_EQ(readU16(page, 30), 20);
-  EXPECT_EQ(readU16(page, 32), 23);
+  EXPECT_EQ(le16(page, 24), 2);
+  EXPECT_EQ(le16(page, 26), 0);
+  EXPECT_EQ(le16(page, 28), 12);
+  EXPECT_EQ(le16(page, 30), 20);
+  EXPECT_EQ(le16(page, 32), 23);
   EXPECT_EQ(page.size(), 34u);
 
   HeapReader reader(pagesOf(heap), "test heap", "");
@@ -61,10 +62,10 @@ TEST(HeapLayout, ManyPagesCarryBitmapHeadersAndFillLevels) {
   EXPECT_EQ(hids[2], makeHid(1, 1));
   const auto pages = pagesOf(heap);
   // Page 0 holds 12 + 7,160 + 10 bytes: 994 free -> level 7, for pages 0-7.
-  EXPECT_EQ(readU32(pages[0], 8), 0x77777777u);
+  EXPECT_EQ(le32(pages[0], 8), 0x77777777u);
   for (std::size_t q : {std::size_t{8}, std::size_t{136}, std::size_t{264}}) {
     SCOPED_TRACE(q);
-    EXPECT_EQ(readU16(pages[q], 0), 66 + 2 * kMaxItemSize);
+    EXPECT_EQ(le16(pages[q], 0), 66 + 2 * kMaxItemSize);
     const std::size_t covered = std::min<std::size_t>(128, 300 - q);
     for (std::size_t i = 0; i < 64; ++i) {
       const std::uint8_t expected = static_cast<std::uint8_t>((2 * i < covered ? 0x07 : 0) |
@@ -72,7 +73,7 @@ TEST(HeapLayout, ManyPagesCarryBitmapHeadersAndFillLevels) {
       ASSERT_EQ(pages[q][2 + i], expected) << "byte " << i;
     }
   }
-  EXPECT_EQ(readU16(pages[9], 0), 2 + 2 * kMaxItemSize);
+  EXPECT_EQ(le16(pages[9], 0), 2 + 2 * kMaxItemSize);
 
   HeapReader reader(pages, "test heap", "");
   for (std::size_t i = 0; i < hids.size(); ++i) {
@@ -93,7 +94,7 @@ TEST(HeapLayout, ReplaceKeepsTheHidWhileThePageHasRoomAndFreeLeavesAnEmptySlot) 
   EXPECT_EQ(reader.item(b).size(), 300u);
   EXPECT_EQ(std::vector<std::uint8_t>(reader.item(c).begin(), reader.item(c).end()),
             filled(100, 3));
-  EXPECT_EQ(readU16(heap.pageBytes(0), readU16(heap.pageBytes(0), 0) + 2), 1);  // cFree
+  EXPECT_EQ(le16(heap.pageBytes(0), le16(heap.pageBytes(0), 0) + 2), 1);  // cFree
 
   // An item that no longer fits its page moves to the end of the heap.
   for (int i = 0; i < 3; ++i) heap.allocate(filled(kMaxItemSize, 9));
@@ -123,7 +124,7 @@ TEST(HeapLayout, ReaderNamesTheFaultOfADamagedPage) {
   oddMap[0] += 1;
   expectFault(oddMap, "odd page map");
   auto pastMap = good;
-  pastMap[readU16(good, 0) + 2 * 2 + 2] = 0xFF;  // rgibAlloc[1] beyond the page map
+  pastMap[le16(good, 0) + 2 * 2 + 2] = 0xFF;  // rgibAlloc[1] beyond the page map
   expectFault(pastMap, "item past the map");
   auto badRoot = good;
   badRoot[4] = 0x60;
@@ -158,8 +159,8 @@ TEST(BTreeOnHeap, GrowsLevelsAndKeysIntermediateItemsByFirstChildKey) {
     const std::uint8_t levels = count <= 447 ? 0 : (count <= 447 * 447 ? 1 : 2);
     EXPECT_EQ(bth.levels(), levels);
     for (std::size_t i = 0; i < count; ++i) {
-      ASSERT_EQ(readU32(bth.key(i), 0), 3 * i + 1);
-      ASSERT_EQ(readU32(bth.entry(i), 0), static_cast<std::uint32_t>(i * 1000003));
+      ASSERT_EQ(le32(bth.key(i), 0), 3 * i + 1);
+      ASSERT_EQ(le32(bth.entry(i), 0), static_cast<std::uint32_t>(i * 1000003));
     }
     if (count > 0) {
       EXPECT_EQ(bth.find(3 * (count - 1) + 1), count - 1);
@@ -187,7 +188,7 @@ TEST(BTreeOnHeap, UpdateRewritesOnlyChangedItems) {
   writer.update(heap, {});
   HeapReader empty(pagesOf(heap), "test", "");
   EXPECT_EQ(BTreeOnHeapReader(empty, writer.header(), 4, 4).size(), 0u);
-  EXPECT_EQ(readU32(empty.item(writer.header()), 4), 0u);
+  EXPECT_EQ(le32(empty.item(writer.header()), 4), 0u);
 }
 
 TEST(BTreeOnHeap, ReaderRejectsUnsortedKeysAndWrongSizes) {

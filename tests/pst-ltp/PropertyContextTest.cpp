@@ -3,6 +3,7 @@
 // Outlook uses.
 #include <gtest/gtest.h>
 
+#include "pst/PstError.h"
 #include "pst/ltp/HeapReader.h"
 #include "pst/ltp/PropertyContext.h"
 #include "tests/pst-ltp/TempPst.h"
@@ -143,11 +144,11 @@ TEST(PropertyContext, HeapFollowsOutlooksLayout) {
             (std::vector<std::uint8_t>{0xB5, 2, 6, 0, 0x40, 0, 0, 0}));
   const auto leaf = heap.item(0x40);
   ASSERT_EQ(leaf.size(), 24u);
-  EXPECT_EQ(ltp::readU32(leaf, 4), 0x60u);    // IPM.Note in item 3
-  EXPECT_EQ(ltp::readU32(leaf, 8 + 4), 1u);   // inline true
-  EXPECT_EQ(ltp::readU32(leaf, 16 + 4), 0u);  // "" is HNID 0
+  EXPECT_EQ(pst::le32(leaf, 4), 0x60u);    // IPM.Note in item 3
+  EXPECT_EQ(pst::le32(leaf, 8 + 4), 1u);   // inline true
+  EXPECT_EQ(pst::le32(leaf, 16 + 4), 0u);  // "" is HNID 0
   const auto page = rt.ndb->readLeaves(rt.refs.data)[0];
-  EXPECT_EQ(ltp::readU16(page, ltp::readU16(page, 0) + 4), 12);  // first item right after HNHDR
+  EXPECT_EQ(pst::le16(page, pst::le16(page, 0) + 4), 12);  // first item right after HNHDR
 }
 
 TEST(PropertyContext, ValuesOnBothSidesOfTheHeapItemLimit) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "pst/PstError.h"
 #include "pst/ltp/BTreeOnHeapWriter.h"
 #include "pst/ltp/HeapWriter.h"
 #include "pst/ltp/PropertyContext.h"

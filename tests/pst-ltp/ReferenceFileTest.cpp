@@ -40,7 +40,7 @@ TEST_F(ReferenceFile, StoreRootFolderAndNameMapRead) {
     SCOPED_TRACE(row.rowId);
     EXPECT_TRUE(ndb->node(row.rowId).has_value());
     ASSERT_NE(row.find(0x67F20003), nullptr);
-    EXPECT_EQ(ltp::readU32(*row.find(0x67F20003), 0), row.rowId);
+    EXPECT_EQ(pst::le32(*row.find(0x67F20003), 0), row.rowId);
     const PropertyContextReader folder(*ndb, refsOf(row.rowId), row.rowId);
     ASSERT_NE(row.find(0x3001001F), nullptr);
     EXPECT_EQ(*row.find(0x3001001F), folder.find(0x3001)->bytes);

@@ -28,7 +28,7 @@ constexpr PropTag kKeywords = 0x1002101F;
 
 std::vector<std::uint8_t> le(std::uint64_t v, std::size_t n) {
   std::vector<std::uint8_t> out;
-  ltp::appendLe(out, v, n);
+  pst::appendLe(out, v, n);
   return out;
 }
 
@@ -91,7 +91,7 @@ TEST(TableContext, CellsOfEveryWidthRoundTrip) {
   const ReadRow& full = read.rows()[0];
   EXPECT_EQ(full.rowId, 0x200024u);
   EXPECT_EQ(full.cells.size(), 10u);
-  EXPECT_EQ(*full.find(ltp::kTagLtpRowId), le(0x200024, 4));
+  EXPECT_EQ(*full.find(pst::tags::kLtpRowId), le(0x200024, 4));
   EXPECT_EQ(*full.find(kTime), le(0x01D9000000000000, 8));
   EXPECT_EQ(*full.find(kShort), le(0xFFFB, 2));
   EXPECT_EQ(*full.find(kRead), std::vector<std::uint8_t>{1});
@@ -109,15 +109,15 @@ TEST(TableContext, CellsOfEveryWidthRoundTrip) {
 
   EXPECT_EQ(read.rows()[2].find(kSubject)->size(), 8000u);
   // Row versions grow with every row written.
-  EXPECT_LT(ltp::readU32(*read.rows()[0].find(ltp::kTagLtpRowVer), 0),
-            ltp::readU32(*read.rows()[1].find(ltp::kTagLtpRowVer), 0));
+  EXPECT_LT(pst::le32(*read.rows()[0].find(pst::tags::kLtpRowVer), 0),
+            pst::le32(*read.rows()[1].find(pst::tags::kLtpRowVer), 0));
 
   // Outlook's heap order: row index header, TCINFO (the user root), row index leaf, rows.
   ltp::HeapReader heap(file.ndb->readLeaves(file.refs.data), "tc", "");
   EXPECT_EQ(heap.userRoot(), 0x40u);
   const auto info = heap.item(0x40);
-  EXPECT_EQ(ltp::readU32(info, 10), 0x20u);
-  EXPECT_EQ(ltp::readU32(info, 14), 0x80u);  // a small matrix is a heap item
+  EXPECT_EQ(pst::le32(info, 10), 0x20u);
+  EXPECT_EQ(pst::le32(info, 14), 0x80u);  // a small matrix is a heap item
   EXPECT_EQ(heap.item(0x80).size(), 3 * ltp::TableLayout(table.columns()).rowSize());
 }
 
@@ -128,8 +128,8 @@ TEST(TableContext, EmptyTableHasAnEmptyRowIndexAndNoMatrix) {
   EXPECT_TRUE(read.rows().empty());
   ltp::HeapReader heap(file.ndb->readLeaves(file.refs.data), "tc", "");
   const auto info = heap.item(heap.userRoot());
-  EXPECT_EQ(ltp::readU32(info, 14), 0u);
-  EXPECT_EQ(ltp::readU32(heap.item(ltp::readU32(info, 10)), 4), 0u);  // hidRoot 0
+  EXPECT_EQ(pst::le32(info, 14), 0u);
+  EXPECT_EQ(pst::le32(heap.item(pst::le32(info, 10)), 4), 0u);  // hidRoot 0
   EXPECT_EQ(file.refs.sub, 0u);
 }
 
@@ -203,7 +203,7 @@ TEST(TableContext, RowMatrixMovesBetweenHeapAndSubnode) {
     ASSERT_EQ(read.rows().size(), target);
     for (const ReadRow& row : read.rows()) expectMessageRow(row, (row.rowId - 4) / 32);
     ltp::HeapReader heap(file.ndb->readLeaves(file.refs.data), "tc", "");
-    const std::uint32_t hnidRows = ltp::readU32(heap.item(heap.userRoot()), 14);
+    const std::uint32_t hnidRows = pst::le32(heap.item(heap.userRoot()), 14);
     EXPECT_EQ(ltp::isHid(hnidRows), target * rowSize <= ltp::kMaxItemSize);
     if (!ltp::isHid(hnidRows)) {
       const auto subnodes = file.ndb->readSubnodes(file.refs.sub);
@@ -251,7 +251,7 @@ TEST(TableContext, HundredThousandRowsWrittenAgainReuseUnchangedBlocks) {
     if (i % 997 == 0 || i >= 100000) expectMessageRow(read.rows()[i], i);
   }
   ltp::HeapReader heap(file.ndb->readLeaves(file.refs.data), "tc", "");
-  const ltp::BTreeOnHeapReader index(heap, ltp::readU32(heap.item(heap.userRoot()), 10), 4, 4);
+  const ltp::BTreeOnHeapReader index(heap, pst::le32(heap.item(heap.userRoot()), 10), 4, 4);
   EXPECT_EQ(index.levels(), 1);
   EXPECT_EQ(index.size(), 100100u);
 }

@@ -2,8 +2,9 @@
 // holds everything up to the last automatic commit and nothing after it.
 #include <gtest/gtest.h>
 
+#include "pst/KnownTags.h"
+#include "pst/PstError.h"
 #include "pst/messaging/MessageWriter.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "tests/pst-messaging/StoreProbe.h"
 

@@ -4,9 +4,9 @@
 
 #include <map>
 
+#include "pst/KnownTags.h"
 #include "pst/messaging/EntryId.h"
 #include "pst/messaging/MessageWriter.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "tests/pst-messaging/StoreProbe.h"
 

@@ -2,8 +2,9 @@
 // exact name, and the counts in the folder's PC and in its parent's row after messages.
 #include <gtest/gtest.h>
 
+#include "pst/KnownTags.h"
+#include "pst/PstError.h"
 #include "pst/messaging/MessageWriter.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "tests/pst-messaging/StoreProbe.h"
 

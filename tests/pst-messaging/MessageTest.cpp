@@ -5,9 +5,10 @@
 
 #include <map>
 
+#include "pst/KnownTags.h"
+#include "pst/PstError.h"
 #include "pst/messaging/AttachmentWriter.h"
 #include "pst/messaging/MessageWriter.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "pst/messaging/StoreTemplates.h"
 #include "tests/pst-messaging/StoreProbe.h"

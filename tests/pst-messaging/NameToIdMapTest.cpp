@@ -2,9 +2,9 @@
 // keyed by the [MS-PST] hash, which is checked against every string name in Outlook's map.
 #include <gtest/gtest.h>
 
+#include "pst/KnownTags.h"
 #include "pst/messaging/MessageWriter.h"
 #include "pst/messaging/NameToIdMap.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "tests/pst-messaging/StoreProbe.h"
 #include "tests/support/TestData.h"

@@ -1,5 +1,7 @@
 // Reads a written store back for the messaging tests.
 #include "tests/pst-messaging/StoreProbe.h"
+#include "pst/PstError.h"
+#include "pst/Utf.h"
 
 #include <random>
 
@@ -21,7 +23,7 @@ StoreProbe::StoreProbe(const std::filesystem::path& file) : ndb_(NdbReader::open
 
 NodeEntry StoreProbe::node(Nid nid) const {
   auto entry = ndb_->node(nid);
-  if (!entry) throw PstError("test: no node " + std::to_string(nid));
+  if (!entry) throw PstError(PstError::Kind::Corrupt, "test: no node " + std::to_string(nid));
   return *entry;
 }
 

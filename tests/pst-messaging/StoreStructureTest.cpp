@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <set>
 
+#include "pst/KnownTags.h"
+#include "pst/PstError.h"
 #include "pst/messaging/EntryId.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "pst/messaging/SearchObjects.h"
 #include "tests/pst-messaging/StoreProbe.h"

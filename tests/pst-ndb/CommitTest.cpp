@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "pst/PstError.h"
 #include "pst/ndb/Format.h"
 #include "pst/ndb/Header.h"
 #include "pst/ndb/NdbReader.h"
@@ -27,7 +28,7 @@ namespace {
 
 using namespace format;
 
-HeaderFields headerOf(const std::filesystem::path& p) {
+Header headerOf(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::vector<std::uint8_t> h(kHeaderSize);
   in.read(reinterpret_cast<char*>(h.data()), static_cast<std::streamsize>(h.size()));
@@ -91,12 +92,12 @@ TEST(Commit, OnlyChangedPagesAreRewritten) {
   }
   db->commit();
   const auto first = testing::checkNdbLayout(path);
-  const HeaderFields before = headerOf(path);
+  const Header before = headerOf(path);
 
   const std::uint8_t b[1] = {1};
   db->putNode(db->allocateNid(NidType::NormalMessage), {db->writeBlock(b), 0}, 0x122);
   db->commit();
-  const HeaderFields after = headerOf(path);
+  const Header after = headerOf(path);
   const auto second = testing::checkNdbLayout(path);
   // One path per tree: page BIDs step by two.
   EXPECT_LE((after.bidNextP - before.bidNextP) / 2,

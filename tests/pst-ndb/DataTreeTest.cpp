@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "pst/PstError.h"
 #include "pst/ndb/Format.h"
 #include "pst/ndb/NdbReader.h"
 #include "pst/ndb/NodeDatabase.h"

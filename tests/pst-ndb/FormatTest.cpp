@@ -33,15 +33,15 @@ TEST(Format, HeaderOfOutlooksFile) {
   EXPECT_EQ(computeCrc({file.data() + header::kCrcStart, header::kCrcPartialLength}), 0x591902ABu);
   EXPECT_EQ(computeCrc({file.data() + header::kCrcStart, header::kCrcFullLength}), 0x51E64051u);
   EXPECT_TRUE(headerCrcsMatch(file));
-  const HeaderFields h = decodeHeader(file);
+  const Header h = decodeHeader(file);
   EXPECT_EQ(h.bidNextP, 0xC0Bu);
   EXPECT_EQ(h.bidNextB, 0x12F0u);
   EXPECT_EQ(h.fileEof, 0x42400u);
   EXPECT_EQ(h.amapLast, 0x4400u);
   EXPECT_EQ(h.amapFree, 0x23B80u);
   EXPECT_EQ(h.pmapFree, 0x3200u);
-  EXPECT_EQ(h.nbtBid, 0xC07u);
-  EXPECT_EQ(h.nbtIb, 0x17C00u);
+  EXPECT_EQ(h.nbt.bid, 0xC07u);
+  EXPECT_EQ(h.nbt.ib, 0x17C00u);
   EXPECT_EQ(h.rgnid[4], 0x10012u);
   EXPECT_EQ(h.cryptMethod, 1);
 

@@ -16,6 +16,9 @@
 namespace mailferry::testing {
 
 using namespace pst::format;
+using pst::load16;
+using pst::load32;
+using pst::load64;
 
 namespace {
 
@@ -138,7 +141,7 @@ NdbLayout checkNdbLayout(const std::filesystem::path& path, bool exactMaps) {
   EXPECT_EQ(load16(&h[header::kVerClient]), 19);
   EXPECT_EQ(h[header::kSentinel], 0x80);
   EXPECT_EQ(h[header::kAMapValid], 0x02);
-  const pst::HeaderFields hf = pst::decodeHeader(h);
+  const pst::Header hf = pst::decodeHeader(h);
   out.unique = hf.unique;
   out.fileEof = hf.fileEof;
   EXPECT_GE(f.size(), hf.fileEof);
@@ -177,9 +180,9 @@ NdbLayout checkNdbLayout(const std::filesystem::path& path, bool exactMaps) {
   pageBids.insert(dlistBid);
 
   TreeWalk nbt{f, PageType::Nbt, btpage::kNbtEntrySize, extents, pageBids, {}, 0, false, 0};
-  nbt.walk(hf.nbtBid, hf.nbtIb, -1, true);
+  nbt.walk(hf.nbt.bid, hf.nbt.ib, -1, true);
   TreeWalk bbt{f, PageType::Bbt, btpage::kBbtEntrySize, extents, pageBids, {}, 0, false, 0};
-  bbt.walk(hf.bbtBid, hf.bbtIb, -1, true);
+  bbt.walk(hf.bbt.bid, hf.bbt.ib, -1, true);
   out.nbtDepth = nbt.depth;
   out.bbtDepth = bbt.depth;
   out.nodes = nbt.leafEntries.size();

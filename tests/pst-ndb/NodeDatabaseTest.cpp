@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "pst/PstError.h"
 #include "pst/ndb/Format.h"
 #include "pst/ndb/Header.h"
 #include "pst/ndb/NdbReader.h"
@@ -15,7 +16,7 @@ namespace {
 
 using namespace format;
 
-HeaderFields headerOf(const std::filesystem::path& p) {
+Header headerOf(const std::filesystem::path& p) {
   return decodeHeader(testing::readWholeFile(p));
 }
 
@@ -38,7 +39,7 @@ TEST(NodeDatabase, CreatesAValidEmptyFile) {
   EXPECT_EQ(bytes[header::kMagicClient + 1], 'M');
   EXPECT_EQ(bytes[header::kCryptMethod], 0x01);
   for (std::size_t i = kHeaderSize; i < kDListOffset; ++i) ASSERT_EQ(bytes[i], 0) << i;
-  const HeaderFields h = decodeHeader(bytes);
+  const Header h = decodeHeader(bytes);
   EXPECT_EQ(h.bidNextB % 4, 0u);
   EXPECT_EQ(h.rgbFM[0], 255);  // the empty interval's longest free run, capped
   EXPECT_EQ(h.rgbFM[1], 0);    // no such AMap
@@ -68,7 +69,7 @@ TEST(NodeDatabase, NodeIdCountersFollowOutlook) {
   testing::NdbTempDir dir;
   const auto path = dir / "ids.pst";
   auto db = NodeDatabase::create(path);
-  HeaderFields h = headerOf(path);
+  Header h = headerOf(path);
   EXPECT_EQ(h.rgnid[0x02], 0x400u);
   EXPECT_EQ(h.rgnid[0x03], 0x4000u);
   EXPECT_EQ(h.rgnid[0x04], 0x10000u);

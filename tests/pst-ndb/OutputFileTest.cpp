@@ -19,6 +19,7 @@
 
 #include <numeric>
 
+#include "pst/PstError.h"
 #include "tests/pst-ndb/NdbTestFiles.h"
 
 namespace mailferry::pst {

@@ -80,7 +80,7 @@ TEST(PageTreeTest, ChangedPagesAreWrittenAgainAndReplacedPagesReleased) {
   std::uint64_t written = 0;
   auto sink = [&written](Page&, std::uint8_t) {
     ++written;
-    return PageRef{written * 2 + 1, written * 512};
+    return Bref{written * 2 + 1, written * 512};
   };
   tree.write(sink);
   ASSERT_GT(tree.depth(), 2);

@@ -1,6 +1,7 @@
 // Property values: on-disk layouts of the factories, accessors, GUID text, FILETIME and the
 // UTF-8 / UTF-16 conversions with invalid input.
-#include "pst/Property.h"
+#include "pst/PropValue.h"
+#include "pst/Utf.h"
 
 #include <gtest/gtest.h>
 

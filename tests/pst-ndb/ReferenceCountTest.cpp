@@ -2,6 +2,7 @@
 // took, and the deferral that keeps freed space allocated until a header no longer needs it.
 #include <gtest/gtest.h>
 
+#include "pst/PstError.h"
 #include "pst/ndb/AllocationMap.h"
 #include "pst/ndb/Format.h"
 #include "pst/ndb/NdbReader.h"

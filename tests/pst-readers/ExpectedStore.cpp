@@ -4,7 +4,7 @@
 #include <fstream>
 #include <vector>
 
-#include "pst/Property.h"
+#include "pst/Utf.h"
 
 #include "tests/pst-readers/ReaderOracle.h"
 #include "tools/pstgen/SyntheticContent.h"

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "pst/PstError.h"
 #include "tests/pstcheck/TestFiles.h"
 
 namespace mailferry::pst {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <random>
 
+#include "pst/PstError.h"
 #include "pst/ndb/Format.h"
 #include "pst/ndb/NdbReader.h"
 #include "pst/ndb/NdbReaderLayout.h"
@@ -36,15 +37,15 @@ std::int64_t failingOffset(const std::filesystem::path& file, std::string* messa
 void rewriteAMapCrc(std::vector<std::uint8_t>& bytes, std::uint64_t amap) {
   const auto crc =
       fmt::computeCrc(std::span<const std::uint8_t>(bytes).subspan(amap, fmt::kPageDataSize));
-  fmt::store32(bytes.data() + amap + fmt::pagetrailer::kCrc, crc);
+  pst::store32(bytes.data() + amap + fmt::pagetrailer::kCrc, crc);
 }
 
 void rewriteHeaderCrcs(std::vector<std::uint8_t>& bytes) {
   namespace h = fmt::header;
   const std::span<const std::uint8_t> all(bytes);
-  fmt::store32(bytes.data() + h::kCrcPartial,
+  pst::store32(bytes.data() + h::kCrcPartial,
                fmt::computeCrc(all.subspan(h::kCrcStart, h::kCrcPartialLength)));
-  fmt::store32(bytes.data() + h::kCrcFull,
+  pst::store32(bytes.data() + h::kCrcFull,
                fmt::computeCrc(all.subspan(h::kCrcStart, h::kCrcFullLength)));
 }
 
@@ -57,7 +58,7 @@ void rewriteBlock(std::vector<std::uint8_t>& bytes, const pst::BlockEntry& b,
   fmt::permuteEncode(data);
   std::copy(data.begin(), data.end(), bytes.begin() + b.offset);
   const std::uint64_t trailer = b.offset + fmt::blockDiskSize(b.size) - fmt::kBlockTrailerSize;
-  fmt::store32(bytes.data() + trailer + fmt::blocktrailer::kCrc, fmt::computeCrc(data));
+  pst::store32(bytes.data() + trailer + fmt::blocktrailer::kCrc, fmt::computeCrc(data));
 }
 
 class PstCheck : public ::testing::Test {
@@ -89,8 +90,8 @@ TEST_F(PstCheck, NamesTheOffsetOfAFaultInTheHeaderPagesAndBlocks) {
   auto bbtLeaf = original_;
   auto reader = pst::NdbReader::open(testing::referencePst());
   // The first leaf of the BBT, found through the root's first entry (btkey, bid, ib).
-  const std::uint64_t bbtRoot = fmt::load64(bbtLeaf.data() + fmt::header::kBrefBbt + 8);
-  const std::uint64_t leaf = fmt::load64(bbtLeaf.data() + bbtRoot + 16);
+  const std::uint64_t bbtRoot = pst::load64(bbtLeaf.data() + fmt::header::kBrefBbt + 8);
+  const std::uint64_t leaf = pst::load64(bbtLeaf.data() + bbtRoot + 16);
   bbtLeaf[leaf + 40] ^= 0x01;
   EXPECT_EQ(failingOffset(damaged(bbtLeaf)), static_cast<std::int64_t>(leaf));
 
@@ -131,13 +132,13 @@ TEST_F(PstCheck, NamesTheAMapByteOfAWrongAllocationBit) {
 TEST_F(PstCheck, NamesTheHeaderFieldOfAWrongCounter) {
   auto bytes = original_;
   // rgnid[4], the message counter, below the messages in use.
-  fmt::store32(bytes.data() + fmt::header::kRgnid + 4 * 4, 0x10000);
+  pst::store32(bytes.data() + fmt::header::kRgnid + 4 * 4, 0x10000);
   rewriteHeaderCrcs(bytes);
   std::string message;
   EXPECT_EQ(failingOffset(damaged(bytes), &message), fmt::header::kRgnid + 16) << message;
 
   bytes = original_;
-  fmt::store64(bytes.data() + fmt::header::kAMapFree, 0x23B40);
+  pst::store64(bytes.data() + fmt::header::kAMapFree, 0x23B40);
   rewriteHeaderCrcs(bytes);
   EXPECT_EQ(failingOffset(damaged(bytes), &message), fmt::header::kAMapFree) << message;
 }
@@ -172,13 +173,13 @@ TEST_F(PstCheck, FindsAMissingMandatoryNode) {
   const pst::ndbread::RawRead read = [&](std::uint64_t o, std::size_t n) {
     return reader->readRaw(o, n);
   };
-  pst::ndbread::Header header =
+  pst::Header header =
       pst::ndbread::parseHeader(reader->readRaw(0, fmt::kHeaderSize), testing::referencePst());
   pst::ndbread::walkBTree(
       read, testing::referencePst(), reader->fileSize(), pst::ndbread::TreeKind::Nodes, header.nbt,
       [&](const pst::ndbread::PageVisit& v) { lastPage = v.offset; },
       [&](std::span<const std::uint8_t> e, std::uint64_t at) {
-        if (fmt::load32(e.data()) == 0x1E1) {
+        if (pst::load32(e.data()) == 0x1E1) {
           entry = at;
           page = lastPage;
         }
@@ -186,7 +187,7 @@ TEST_F(PstCheck, FindsAMissingMandatoryNode) {
   ASSERT_NE(entry, 0u);
   ASSERT_NE(entry, page) << "0x1E1 is the first key of its page";
   bytes[entry] = 0xE9;
-  fmt::store32(
+  pst::store32(
       bytes.data() + page + fmt::pagetrailer::kCrc,
       fmt::computeCrc(std::span<const std::uint8_t>(bytes).subspan(page, fmt::kPageDataSize)));
   std::string message;

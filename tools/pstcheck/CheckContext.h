@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "pst/Hex.h"
+#include "pst/PropTag.h"
+#include "pst/PstError.h"
 #include "pst/ndb/NdbReader.h"
 #include "pst/ndb/NdbReaderLayout.h"
 #include "tools/pstcheck/PstChecker.h"
@@ -15,14 +18,9 @@
 namespace mailferry::pstcheck {
 
 using pst::Bid;
+using pst::hex;
 using pst::Nid;
 using pst::PstError;
-
-inline std::string hex(std::uint64_t v) {
-  std::ostringstream s;
-  s << "0x" << std::hex << std::uppercase << v;
-  return s.str();
-}
 
 // A node of the NBT (owner 0) or a subnode of a top-level node (owner = that node).
 struct NodeObject {
@@ -34,7 +32,7 @@ struct NodeObject {
 struct CheckContext {
   std::filesystem::path path;
   std::unique_ptr<pst::NdbReader> ndb;
-  pst::ndbread::Header header;
+  pst::Header header;
   CheckLog log;
   CheckSummary summary;
   std::map<Nid, std::uint64_t> nbtEntryOffset;        // file offset of each node's NBT entry
@@ -43,7 +41,7 @@ struct CheckContext {
   std::map<pst::PropId, std::uint64_t> namedIdsUsed;  // named property ids and where one is used
 
   [[noreturn]] void fail(const std::string& what, std::uint64_t offset) const {
-    throw PstError(what, path.string(), static_cast<std::int64_t>(offset));
+    throw PstError(PstError::Kind::Corrupt, what, path.string(), static_cast<std::int64_t>(offset));
   }
   void note(const std::string& line) const {
     if (log) log(line);

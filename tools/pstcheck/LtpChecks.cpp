@@ -1,5 +1,6 @@
 // Checks of the heaps, B-trees-on-heap, property contexts and table contexts ([MS-PST] 2.3),
 // through the engine's own LTP readers, which check every structure as they read it.
+#include "pst/PstError.h"
 #include "pst/ltp/BTreeOnHeapReader.h"
 #include "pst/ltp/HeapFormat.h"
 #include "pst/ltp/HeapReader.h"
@@ -111,7 +112,8 @@ void checkObject(CheckContext& c, const NodeObject& o) {
   } catch (const PstError& e) {
     if (e.offset() >= 0) throw;
     // The LTP readers name the node and heap page; point at the node's data.
-    throw PstError(e.what(), c.path.string(), static_cast<std::int64_t>(at));
+    throw PstError(PstError::Kind::Corrupt, e.what(), c.path.string(),
+                   static_cast<std::int64_t>(at));
   }
 }
 

@@ -5,10 +5,10 @@
 #include <map>
 #include <set>
 
+#include "pst/KnownTags.h"
 #include "pst/ltp/PropertyContext.h"
 #include "pst/ltp/TableContext.h"
 #include "pst/messaging/EntryId.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/ndb/Format.h"
 #include "tools/pstcheck/CheckContext.h"
 
@@ -88,7 +88,7 @@ class Messaging {
                      std::uint64_t at) {
     const auto& prop = require(p, tag, who, at);
     if (prop.bytes.size() < 4) c_.fail(who + ": " + tagText(tag) + " shorter than 4 bytes", at);
-    return static_cast<std::int32_t>(pst::format::load32(prop.bytes.data()));
+    return static_cast<std::int32_t>(pst::load32(prop.bytes.data()));
   }
 
   Nid entryIdNid(const PropertyContextReader& store, pst::PropTag tag, std::uint64_t at) {
@@ -142,7 +142,7 @@ class Messaging {
       const auto receive = tc(pst::nids::kReceiveFolderTable, "receive folder table");
       for (const auto& row : receive.rows()) {
         const auto* cell = row.find(tags::kReceiveFolderNid);
-        const Nid target = cell && cell->size() >= 4 ? pst::format::load32(cell->data()) : 0;
+        const Nid target = cell && cell->size() >= 4 ? pst::load32(cell->data()) : 0;
         if (!nodes_.count(target) || pst::nidType(target) != NidType::NormalFolder)
           c_.fail("receive folder table row " + hex(row.rowId) + " names " + hex(target) +
                       ", which is no folder",
@@ -283,7 +283,7 @@ class Messaging {
         if (method == tags::kAttachEmbeddedMessage) {
           const auto* obj = ap.find(pst::tagId(tags::kAttachDataObject));
           if (obj && obj->tag == tags::kAttachDataObject && obj->bytes.size() >= 8) {
-            const Nid inner = pst::format::load32(obj->bytes.data());
+            const Nid inner = pst::load32(obj->bytes.data());
             const auto innerSubs = c_.ndb->readSubnodes(a->second.sub);
             auto e = std::find_if(innerSubs.begin(), innerSubs.end(),
                                   [&](const pst::SubnodeEntry& s) { return s.nid == inner; });
@@ -305,7 +305,7 @@ class Messaging {
       const TableContextReader t(*c_.ndb, {recipients->second.data, recipients->second.sub}, nid);
       for (const auto& r : t.rows()) {
         const auto* type = r.find(tags::kRecipientType);
-        const std::uint32_t v = type && type->size() >= 4 ? pst::format::load32(type->data()) : 0;
+        const std::uint32_t v = type && type->size() >= 4 ? pst::load32(type->data()) : 0;
         if ((v & 0xFF) < 1 || (v & 0xFF) > 3)
           c_.fail(who + ": recipient row " + hex(r.rowId) + " without a To/Cc/Bcc type",
                   c_.blockOffset(recipients->second.data));
@@ -332,9 +332,9 @@ class Messaging {
     std::map<std::uint32_t, std::multiset<Record>> expected;
     std::set<std::uint16_t> indexes;
     for (std::size_t i = 0; i < entries.size() / 8; ++i) {
-      const std::uint32_t id = pst::format::load32(entries.data() + 8 * i);
-      const std::uint16_t wGuid = pst::format::load16(entries.data() + 8 * i + 4);
-      const std::uint16_t index = pst::format::load16(entries.data() + 8 * i + 6);
+      const std::uint32_t id = pst::load32(entries.data() + 8 * i);
+      const std::uint16_t wGuid = pst::load16(entries.data() + 8 * i + 4);
+      const std::uint16_t index = pst::load16(entries.data() + 8 * i + 6);
       const std::string e = who + ": entry " + std::to_string(i);
       const std::size_t guid = wGuid >> 1;
       if (guid == 0 || (guid > 2 && guid - 3 >= guids.size() / 16))
@@ -344,7 +344,7 @@ class Messaging {
       if (wGuid & 1) {
         if (id % 4 != 0 || std::size_t{id} + 4 > strings.size())
           c_.fail(e + ": string offset " + hex(id) + " outside the string stream", at);
-        const std::uint32_t length = pst::format::load32(strings.data() + id);
+        const std::uint32_t length = pst::load32(strings.data() + id);
         if (length % 2 != 0 || std::size_t{id} + 4 + length > strings.size())
           c_.fail(e + ": string of " + std::to_string(length) + " bytes runs past the stream", at);
         hash = pst::format::computeCrc(
@@ -360,8 +360,7 @@ class Messaging {
           c_.fail(who + ": bucket " + std::to_string(b) + " size", at);
         for (std::size_t i = 0; i < prop->bytes.size() / 8; ++i) {
           const auto* r = prop->bytes.data() + 8 * i;
-          seen.insert(
-              {pst::format::load32(r), pst::format::load16(r + 4), pst::format::load16(r + 6)});
+          seen.insert({pst::load32(r), pst::load16(r + 4), pst::load16(r + 6)});
         }
       }
       if (seen != expected[static_cast<std::uint32_t>(b)])

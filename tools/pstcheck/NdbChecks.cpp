@@ -13,9 +13,9 @@ namespace mailferry::pstcheck {
 namespace {
 
 namespace fmt = pst::format;
-using pst::ndbread::le16;
-using pst::ndbread::le32;
-using pst::ndbread::le64;
+using pst::le16;
+using pst::le32;
+using pst::le64;
 
 // One bit per 64-byte slot of the whole file from the first AMap on, MSB-first like an AMap.
 class SlotMap {
@@ -85,7 +85,7 @@ struct Tree {
   std::vector<pst::ndbread::PageVisit> pages;
 };
 
-void checkHeaderFields(CheckContext& c) {
+void checkHeader(CheckContext& c) {
   const auto& h = c.header;
   const std::uint64_t size = c.ndb->fileSize();
   if (h.fileEof != size)
@@ -105,40 +105,47 @@ void checkHeaderFields(CheckContext& c) {
   c.note("header: ibFileEof = file size on an interval boundary, ibAMapLast, fAMapValid");
 }
 
-}  // namespace
-
-void checkNodeDatabase(CheckContext& c) {
-  const auto raw = c.ndb->readRaw(0, fmt::kHeaderSize);
-  c.header = pst::ndbread::parseHeader(raw, c.path);
-  checkHeaderFields(c);
-  const std::uint64_t size = c.ndb->fileSize();
-  const auto& h = c.header;
-
-  // B-trees again, this time keeping every page and where each entry lies.
-  const pst::ndbread::RawRead read = [&c](std::uint64_t o, std::size_t n) {
-    return c.ndb->readRaw(o, n);
-  };
+// What the node-database checks share: the B-tree pages, the nodes and blocks, and the
+// internal blocks' bytes.
+struct NodeDatabaseView {
   std::vector<pst::ndbread::PageVisit> pages;
-  const auto onPage = [&pages](const pst::ndbread::PageVisit& p) { pages.push_back(p); };
-  pst::ndbread::walkBTree(read, c.path, size, pst::ndbread::TreeKind::Blocks, h.bbt, onPage,
+  std::vector<pst::NodeEntry> nodes;
+  std::vector<pst::BlockEntry> blocks;
+  std::map<Bid, std::vector<std::uint8_t>> internal;
+};
+
+pst::ndbread::RawRead rawReader(const CheckContext& c) {
+  return [&c](std::uint64_t o, std::size_t n) { return c.ndb->readRaw(o, n); };
+}
+
+// Both B-trees again, this time keeping every page and where each entry lies.
+void walkBothTrees(CheckContext& c, NodeDatabaseView& v) {
+  const std::uint64_t size = c.ndb->fileSize();
+  const auto read = rawReader(c);
+  const auto onPage = [&v](const pst::ndbread::PageVisit& p) { v.pages.push_back(p); };
+  pst::ndbread::walkBTree(read, c.path, size, pst::ndbread::TreeKind::Blocks, c.header.bbt, onPage,
                           [&c](std::span<const std::uint8_t> e, std::uint64_t at) {
                             c.bbtEntryOffset[le64(e, 0) & ~Bid{1}] = at;
                           });
-  pst::ndbread::walkBTree(read, c.path, size, pst::ndbread::TreeKind::Nodes, h.nbt, onPage,
+  pst::ndbread::walkBTree(read, c.path, size, pst::ndbread::TreeKind::Nodes, c.header.nbt, onPage,
                           [&c](std::span<const std::uint8_t> e, std::uint64_t at) {
                             c.nbtEntryOffset[le32(e, 0)] = at;
                           });
-  c.summary.pages = pages.size();
-  c.note("NBT and BBT: " + std::to_string(pages.size()) +
+  c.summary.pages = v.pages.size();
+  c.note("NBT and BBT: " + std::to_string(v.pages.size()) +
          " pages with valid type, signature, CRC, bid, cbEnt, cEntMax, cLevel; keys ascending "
          "within and across pages; intermediate keys equal to their child's first key");
+  v.nodes = c.ndb->nodes();
+  v.blocks = c.ndb->blocks();
+  c.summary.nodes = v.nodes.size();
+  c.summary.blocks = v.blocks.size();
+}
 
-  const auto nodes = c.ndb->nodes();
-  const auto blocks = c.ndb->blocks();
-  c.summary.nodes = nodes.size();
-  c.summary.blocks = blocks.size();
-
-  // Page and block BIDs against the header's counters.
+// Page and block BIDs against the header's counters.
+void checkBidCounters(CheckContext& c, const NodeDatabaseView& v) {
+  const auto& h = c.header;
+  const auto& pages = v.pages;
+  const auto& blocks = v.blocks;
   for (const auto& p : pages)
     if (p.bid >= h.bidNextP)
       c.fail("page bid " + hex(p.bid) + " is not below the header's bidNextP " + hex(h.bidNextP),
@@ -148,17 +155,27 @@ void checkNodeDatabase(CheckContext& c) {
       c.fail("block bid " + hex(b.bid) + " is not below the header's bidNextB " + hex(h.bidNextB),
              c.bbtEntryOffset[b.bid]);
   c.note("bidNextP above every page BID, bidNextB above every block BID");
+}
 
-  // Every block's trailer, and the references between blocks.
-  std::map<Bid, std::uint32_t> refs;
-  std::map<Bid, std::vector<std::uint8_t>> internal;
+// Every block's trailer; keeps the internal blocks' bytes for the reference checks.
+void checkBlockTrailers(CheckContext& c, NodeDatabaseView& v) {
+  const auto read = rawReader(c);
+  const auto& blocks = v.blocks;
+  auto& internal = v.internal;
   for (const auto& b : blocks) {
     auto bytes = pst::ndbread::readStoredBlock(read, c.path, b);
     if (fmt::isInternalBid(b.bid)) internal.emplace(b.bid, std::move(bytes));
   }
   c.note("blocks: " + std::to_string(blocks.size()) +
          " trailers (cb, signature, CRC over the stored bytes, bid), 64-byte alignment, size");
+}
 
+// The references between nodes and blocks, and each block's cRef against them.
+void checkReferences(CheckContext& c, NodeDatabaseView& v) {
+  const auto& nodes = v.nodes;
+  const auto& blocks = v.blocks;
+  auto& internal = v.internal;
+  std::map<Bid, std::uint32_t> refs;
   const auto reference = [&](Bid bid, std::uint64_t from, const std::string& what) {
     if (bid == 0) return;
     if (!c.ndb->block(bid))
@@ -215,8 +232,14 @@ void checkNodeDatabase(CheckContext& c) {
   }
   c.note("references: every referenced block present, cRef = 1 + references (" +
          std::to_string(orphans) + " orphan block with cRef 1 tolerated)");
+}
 
-  // Every data tree and subnode tree, read and checked through the reader. Subnodes nest
+// Every data tree and subnode tree, read and checked through the reader, and the node id
+// counters against every id in use.
+void checkDataAndSubnodeTrees(CheckContext& c, const NodeDatabaseView& v) {
+  const auto& h = c.header;
+  const auto& nodes = v.nodes;
+  // Subnodes nest
   // (attachments, embedded messages); a subnode tree that contains itself would never end.
   constexpr int kMaxSubnodeDepth = 64;
   std::vector<std::pair<Nid, Nid>> usedNids;  // (nid, owning top-level node)
@@ -257,8 +280,13 @@ void checkNodeDatabase(CheckContext& c) {
   }
   c.note("rgnid[] at least every node index in use (" + std::to_string(usedNids.size()) +
          " node and subnode ids)");
+}
 
-  // Allocation maps at their fixed places, against everything the file uses.
+// The slots of the file that the map pages, the B-tree pages and the blocks use.
+SlotMap usedSlots(const CheckContext& c, const NodeDatabaseView& v) {
+  const std::uint64_t size = c.ndb->fileSize();
+  const auto& pages = v.pages;
+  const auto& blocks = v.blocks;
   const std::uint64_t intervals = (size - fmt::kFirstAMapOffset) / fmt::kAMapInterval;
   SlotMap used(size);
   for (std::uint64_t k = 0; k < intervals; ++k) {
@@ -277,20 +305,29 @@ void checkNodeDatabase(CheckContext& c) {
              b.offset);
     used.use(c, b.offset, disk, "block " + hex(b.bid));
   }
-  // DList page, outside the mapped area.
-  {
-    const auto page = c.ndb->readRaw(fmt::kDListOffset, fmt::kPageSize);
-    const std::span<const std::uint8_t> p(page);
-    const Bid bid = le64(p, fmt::pagetrailer::kBid);
-    if (p[fmt::pagetrailer::kPtype] != static_cast<std::uint8_t>(fmt::PageType::DList) ||
-        p[fmt::pagetrailer::kPtypeRepeat] != p[fmt::pagetrailer::kPtype] ||
-        le16(p, fmt::pagetrailer::kSig) != fmt::computeSig(fmt::kDListOffset, bid) ||
-        le32(p, fmt::pagetrailer::kCrc) != fmt::computeCrc(p.first(fmt::kPageDataSize)))
-      c.fail("density list page: bad trailer (type, signature or CRC)", fmt::kDListOffset);
-    if (p[fmt::dlist::kCEnt] > fmt::dlist::kMaxEntries)
-      c.fail("density list page: cEntDList above 119", fmt::kDListOffset + fmt::dlist::kCEnt);
-  }
+  return used;
+}
 
+// The density list page, outside the mapped area.
+void checkDensityList(const CheckContext& c) {
+  const auto page = c.ndb->readRaw(fmt::kDListOffset, fmt::kPageSize);
+  const std::span<const std::uint8_t> p(page);
+  const Bid bid = le64(p, fmt::pagetrailer::kBid);
+  if (p[fmt::pagetrailer::kPtype] != static_cast<std::uint8_t>(fmt::PageType::DList) ||
+      p[fmt::pagetrailer::kPtypeRepeat] != p[fmt::pagetrailer::kPtype] ||
+      le16(p, fmt::pagetrailer::kSig) != fmt::computeSig(fmt::kDListOffset, bid) ||
+      le32(p, fmt::pagetrailer::kCrc) != fmt::computeCrc(p.first(fmt::kPageDataSize)))
+    c.fail("density list page: bad trailer (type, signature or CRC)", fmt::kDListOffset);
+  if (p[fmt::dlist::kCEnt] > fmt::dlist::kMaxEntries)
+    c.fail("density list page: cEntDList above 119", fmt::kDListOffset + fmt::dlist::kCEnt);
+}
+
+// The allocation maps at their fixed places against the slots in use, and the header's
+// free-space counts against the maps.
+void checkAllocationMaps(CheckContext& c, const SlotMap& used) {
+  const auto& h = c.header;
+  const std::uint64_t size = c.ndb->fileSize();
+  const std::uint64_t intervals = (size - fmt::kFirstAMapOffset) / fmt::kAMapInterval;
   std::uint64_t amapZeros = 0;
   std::uint64_t pmapZeros = 0;
   std::vector<std::uint8_t> pmap;  // the PMap covering the current group of 8 intervals
@@ -346,6 +383,23 @@ void checkNodeDatabase(CheckContext& c) {
          std::to_string(reserved) +
          " extra allocated slots all reserved through a PMap 0-bit; "
          "cbAMapFree and cbPMapFree match the maps; density list trailer");
+}
+
+}  // namespace
+
+void checkNodeDatabase(CheckContext& c) {
+  const auto raw = c.ndb->readRaw(0, fmt::kHeaderSize);
+  c.header = pst::ndbread::parseHeader(raw, c.path);
+  checkHeader(c);
+  NodeDatabaseView view;
+  walkBothTrees(c, view);
+  checkBidCounters(c, view);
+  checkBlockTrailers(c, view);
+  checkReferences(c, view);
+  checkDataAndSubnodeTrees(c, view);
+  const SlotMap used = usedSlots(c, view);
+  checkDensityList(c);
+  checkAllocationMaps(c, used);
 }
 
 }  // namespace mailferry::pstcheck

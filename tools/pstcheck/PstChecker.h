@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "pst/PstError.h"
+
 namespace mailferry::pstcheck {
 
 struct CheckSummary {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "pst/PstError.h"
 #include "pst/ndb/Ids.h"
 #include "tools/pstcheck/PstChecker.h"
 

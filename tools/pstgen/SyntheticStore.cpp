@@ -3,11 +3,12 @@
 
 #include <vector>
 
+#include "pst/KnownTags.h"
 #include "pst/messaging/AttachmentWriter.h"
 #include "pst/messaging/MessageWriter.h"
-#include "pst/messaging/PropTags.h"
 #include "pst/messaging/PstStore.h"
 #include "tools/pstgen/SyntheticContent.h"
+#include "pst/Utf.h"
 
 namespace mailferry::pstgen {
 
@@ -15,19 +16,6 @@ using namespace mailferry::pst;
 
 namespace {
 
-constexpr PropTag kSenderName = 0x0C1A001F;
-constexpr PropTag kSenderAddrType = 0x0C1E001F;
-constexpr PropTag kSenderEmailAddress = 0x0C1F001F;
-constexpr PropTag kSentRepresentingName = 0x0042001F;
-constexpr PropTag kSentRepresentingAddrType = 0x0064001F;
-constexpr PropTag kSentRepresentingEmailAddress = 0x0065001F;
-constexpr PropTag kClientSubmitTime = 0x00390040;
-constexpr PropTag kMessageDeliveryTime = 0x0E060040;
-constexpr PropTag kInternetCodepage = 0x3FDE0003;
-constexpr PropTag kGivenName = 0x3A06001F;
-constexpr PropTag kSurname = 0x3A11001F;
-constexpr PropTag kBusinessAddressStreet = 0x3A29001F;
-constexpr PropTag kTransportMessageHeaders = 0x007D001F;
 constexpr std::int32_t kCodepageUtf8 = 65001;
 constexpr std::size_t kChunk = 64 * 1024;
 
@@ -44,15 +32,15 @@ void writeMessage(PstStore& store, Nid folder, std::uint32_t index, const Synthe
   auto message = store.addMessage(folder);
   message->set(tags::kMessageClass, text("IPM.Note"));
   message->set(tags::kSubject, text(messageSubject(index)));
-  message->set(kSenderName, text(senderName(index)));
-  message->set(kSenderAddrType, text("SMTP"));
-  message->set(kSenderEmailAddress, text(senderAddress(index)));
-  message->set(kSentRepresentingName, text(senderName(index)));
-  message->set(kSentRepresentingAddrType, text("SMTP"));
-  message->set(kSentRepresentingEmailAddress, text(senderAddress(index)));
+  message->set(tags::kSenderName, text(senderName(index)));
+  message->set(tags::kSenderAddressType, text("SMTP"));
+  message->set(tags::kSenderEmailAddress, text(senderAddress(index)));
+  message->set(tags::kSentRepresentingName, text(senderName(index)));
+  message->set(tags::kSentRepresentingAddressType, text("SMTP"));
+  message->set(tags::kSentRepresentingEmailAddress, text(senderAddress(index)));
   const FileTime when = fileTimeFromUnix(1700000000 + static_cast<std::int64_t>(index) * 60);
-  message->set(kClientSubmitTime, PropValue::time(when));
-  message->set(kMessageDeliveryTime, PropValue::time(when));
+  message->set(tags::kClientSubmitTime, PropValue::time(when));
+  message->set(tags::kMessageDeliveryTime, PropValue::time(when));
   message->set(tags::kMessageFlags, PropValue::int32(index % 2 ? tags::kMsgFlagRead : 0));
 
   std::string to, cc;
@@ -71,10 +59,10 @@ void writeMessage(PstStore& store, Nid folder, std::uint32_t index, const Synthe
   for (const auto& r : messageRecipients(index))
     headers += (r.type == 1 ? "To: " : "Cc: ") + r.name + " <" + r.address + ">\r\n";
   headers += "Subject: " + messageSubject(index) + "\r\nMIME-Version: 1.0\r\n";
-  message->set(kTransportMessageHeaders, text(headers));
+  message->set(tags::kTransportMessageHeaders, text(headers));
   message->set(tags::kBody, text(plainBody(index, o.bodyKb)));
   message->set(tags::kBodyHtml, PropValue::binary(htmlBody(index, o.bodyKb)));
-  message->set(kInternetCodepage, PropValue::int32(kCodepageUtf8));
+  message->set(tags::kInternetCodepage, PropValue::int32(kCodepageUtf8));
 
   if (o.attachmentKb > 0) {
     auto attachment = message->addAttachment();
@@ -103,9 +91,9 @@ void writeContact(PstStore& store, Nid folder, std::uint32_t index) {
   item->set(tags::kMessageClass, text("IPM.Contact"));
   item->set(tags::kSubject, text(c.displayName));
   item->set(tags::kDisplayName, text(c.displayName));
-  item->set(kGivenName, text(c.givenName));
-  item->set(kSurname, text(c.surname));
-  item->set(kBusinessAddressStreet, text(c.workStreet));
+  item->set(tags::kGivenName, text(c.givenName));
+  item->set(tags::kSurname, text(c.surname));
+  item->set(tags::kBusinessAddressStreet, text(c.workStreet));
   auto named = [&](std::uint32_t lid, PropType type) {
     return item->namedTag(NamedProperty{psetidAddress(), lid}, type);
   };

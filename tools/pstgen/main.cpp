@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "pst/PstError.h"
 #include "pst/ndb/Ids.h"
 #include "tools/pstgen/SyntheticStore.h"
 
