@@ -30,6 +30,7 @@ PstError::PstError(Kind kind, const std::string& what, std::string file, std::in
 PstError PstError::io(const std::string& what, int error, std::string file, std::int64_t offset) {
   PstError e(Kind::Io, what + ": " + std::strerror(error), std::move(file), offset);
   e.systemError_ = error;
+  e.systemMessage_ = std::strerror(error);
   return e;
 }
 

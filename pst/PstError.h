@@ -28,14 +28,17 @@ class PstError : public std::runtime_error {
   Kind kind() const { return kind_; }
   const std::string& file() const { return file_; }
   std::int64_t offset() const { return offset_; }
-  // The errno of an I/O failure, 0 otherwise.
+  // The errno of an I/O failure, 0 otherwise, and the system's text for it ("No space left
+  // on device"), empty otherwise.
   int systemError() const { return systemError_; }
+  const std::string& systemMessage() const { return systemMessage_; }
 
  private:
   Kind kind_;
   std::string file_;
   std::int64_t offset_;
   int systemError_ = 0;
+  std::string systemMessage_;
 };
 
 }  // namespace mailferry::pst

@@ -1,7 +1,7 @@
 // The cause of an engine error, told the way a user can act on it.
 #include <cctype>
 
-#include "pst/ndb/Ids.h"
+#include "pst/PstError.h"
 #include "store/StoreError.h"
 
 namespace mailferry::store {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "mime/MessageImporter.h"
-#include "mime/MimeTags.h"
+#include "pst/KnownTags.h"
 #include "tests/mime/RecordingSink.h"
 #include "tests/support/TestData.h"
 
 namespace mailferry::mime {
+
+namespace tags = pst::tags;
 namespace {
 
 using namespace mailferry::mime::testing;
