@@ -55,9 +55,4 @@ std::string guidToString(const Guid& guid) {
   return out;
 }
 
-namespace {
-constexpr std::int64_t kUnixEpochSeconds = 11644473600;  // 1601-01-01 to 1970-01-01
-constexpr std::int64_t kTicksPerSecond = 10000000;
-}  // namespace
-
 }  // namespace mailferry::pst
