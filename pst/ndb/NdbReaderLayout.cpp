@@ -77,8 +77,10 @@ struct Walk {
   void visit(Bref ref, std::optional<std::uint8_t> expectedLevel,
              std::optional<std::uint64_t> expectedFirstKey) {
     const std::uint64_t ib = ref.ib;
-    if (ib % kPageSize != 0 || ib < format::kFirstDataOffset || ib + kPageSize > fileSize)
+    if (ib % kPageSize != 0 || ib < format::kFirstDataOffset)
       fail("page offset " + hex(ib) + " is not a 512-aligned position in the data area", ib);
+    if (ib > fileSize || kPageSize > fileSize - ib)
+      fail("page at " + hex(ib) + " lies past the end of the file " + hex(fileSize), ib);
     const std::vector<std::uint8_t> page = read(ib, kPageSize);
     const std::span<const std::uint8_t> p(page);
     const std::uint8_t ptype = p[0x1F0];

@@ -1,5 +1,6 @@
 // pstcheck on Outlook's own file (which must pass) and on copies with one fault each, which
-// must fail naming the offset of the fault.
+// must fail naming the offset of the fault; on engine-written files with several faults at
+// once (cut, grown past the committed end, a wrong allocation bit), each of which is named.
 #include "tools/pstcheck/PstChecker.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "pst/ndb/NdbReaderLayout.h"
 #include "tests/pstcheck/TestFiles.h"
 #include "tests/support/ReaderOracles.h"
+#include "tools/pstgen/SyntheticStore.h"
 
 namespace mailferry::pstcheck {
 namespace {
@@ -238,6 +240,133 @@ TEST_F(PstCheck, ToolExitsZeroOnSuccessAndOneNamingTheOffset) {
   const auto bad = testing::pstcheck(damaged(header));
   EXPECT_EQ(bad.exitCode, 1) << bad.output;
   EXPECT_NE(bad.output.find("offset 0x4"), std::string::npos) << bad.output;
+}
+
+// An engine-written store of a few intervals, damaged in copies the way crashes and disks do.
+class DamagedEngineFile : public PstCheck {
+ protected:
+  static void SetUpTestSuite() {
+    source_ = new testing::TempDir();
+    pstgen::SyntheticOptions o;
+    o.folders = 3;
+    o.messages = 12;
+    o.attachmentKb = 64;
+    pstgen::writeSyntheticStore(source_->path() / "engine.pst", o);
+  }
+  static void TearDownTestSuite() { delete source_; }
+
+  // Sets the AMap bit of the last slot of the first interval, which nothing uses.
+  static std::uint64_t setUnusedAMapBit(std::vector<std::uint8_t>& bytes) {
+    const std::uint64_t lastByte = fmt::kFirstAMapOffset + fmt::kPageDataSize - 1;
+    EXPECT_EQ(bytes[lastByte] & 0x01, 0);
+    bytes[lastByte] |= 0x01;
+    rewriteAMapCrc(bytes, fmt::kFirstAMapOffset);
+    return lastByte;
+  }
+
+  static std::vector<std::string> texts(const CheckReport& r) {
+    std::vector<std::string> out;
+    for (const auto& f : r.findings) out.push_back(f.what());
+    return out;
+  }
+  static bool has(const CheckReport& r, const std::string& text, std::int64_t offset) {
+    return std::any_of(r.findings.begin(), r.findings.end(), [&](const pst::PstError& e) {
+      return e.offset() == offset && std::string(e.what()).find(text) != std::string::npos;
+    });
+  }
+
+  static inline testing::TempDir* source_ = nullptr;
+  std::vector<std::uint8_t> engine_ = testing::readFile(source_->path() / "engine.pst");
+};
+
+TEST_F(DamagedEngineFile, AKilledWriteShowsTheSizeAndTheAllocationMapState) {
+  ASSERT_TRUE(checkPstFully(source_->path() / "engine.pst").ok());
+  auto bytes = engine_;
+  const std::uint64_t amapByte = setUnusedAMapBit(bytes);
+  // Blocks appended after the last commit: the header still names the committed end.
+  bytes.resize(bytes.size() + 3 * fmt::kAMapInterval / 2, 0x5A);
+  const auto report = checkPstFully(damaged(bytes));
+  const auto all = ::testing::PrintToString(texts(report));
+  EXPECT_EQ(report.findings.size(), 3u) << all;
+  EXPECT_TRUE(has(report, "bytes follow the end the header records", fmt::header::kFileEof)) << all;
+  EXPECT_TRUE(has(report, "is set, but no page or block uses that slot",
+                  static_cast<std::int64_t>(amapByte)))
+      << all;
+  // The bit set is one free slot fewer than the header counts.
+  EXPECT_TRUE(has(report, "header cbAMapFree", fmt::header::kAMapFree)) << all;
+  EXPECT_TRUE(report.stoppedEarly.empty()) << report.stoppedEarly;
+
+  // The tool names both, one line each, and exits 1.
+  ASSERT_NE(std::getenv("MAILFERRY_BIN_DIR"), nullptr);
+  const auto tool = testing::pstcheck(damaged(bytes));
+  EXPECT_EQ(tool.exitCode, 1) << tool.output;
+  EXPECT_NE(tool.output.find("FAILED at offset 0xB8: header ibFileEof"), std::string::npos)
+      << tool.output;
+  EXPECT_NE(tool.output.find("is set, but no page"), std::string::npos) << tool.output;
+  EXPECT_NE(tool.output.find(": 3 findings\n"), std::string::npos) << tool.output;
+}
+
+TEST_F(DamagedEngineFile, ACutFileShowsTheSizeAndWhyTheCheckStopped) {
+  auto bytes = engine_;
+  ASSERT_GT(bytes.size(), fmt::fileSizeFor(2));
+  // Cut inside the last interval, where the engine's last commit put the B-tree roots.
+  const std::uint64_t lastStart =
+      fmt::fileSizeFor((bytes.size() - fmt::kFirstAMapOffset) / fmt::kAMapInterval - 1);
+  bytes.resize(lastStart + fmt::kAMapInterval / 2);
+  const auto report = checkPstFully(damaged(bytes));
+  const auto all = ::testing::PrintToString(texts(report));
+  EXPECT_TRUE(has(report, "bytes the header records (truncated?)", fmt::header::kFileEof)) << all;
+  EXPECT_TRUE(has(report, "does not fall on an AMap interval boundary", fmt::header::kFileEof))
+      << all;
+  const auto root =
+      static_cast<std::int64_t>(pst::load64(bytes.data() + fmt::header::kBrefBbt + 8));
+  EXPECT_TRUE(has(report, "lies past the end of the file", root)) << all;
+  EXPECT_NE(report.stoppedEarly.find("B-trees cannot be read"), std::string::npos)
+      << report.stoppedEarly;
+}
+
+TEST_F(DamagedEngineFile, IndependentFaultsAreAllNamedUpToTheLimit) {
+  auto bytes = engine_;
+  const std::uint64_t amapByte = setUnusedAMapBit(bytes);
+  pst::store64(bytes.data() + fmt::header::kAMapFree, 0x40);
+  rewriteHeaderCrcs(bytes);
+  // Two external blocks with a damaged stored byte each.
+  auto reader = pst::NdbReader::open(source_->path() / "engine.pst");
+  std::vector<pst::BlockEntry> external;
+  for (const auto& b : reader->blocks())
+    if (!fmt::isInternalBid(b.bid) && b.size > 16) external.push_back(b);
+  ASSERT_GE(external.size(), 2u);
+  bytes[external.front().offset + 3] ^= 0x10;
+  bytes[external.back().offset + 3] ^= 0x10;
+
+  const auto report = checkPstFully(damaged(bytes));
+  const auto all = ::testing::PrintToString(texts(report));
+  EXPECT_TRUE(has(report, "is set, but no page", static_cast<std::int64_t>(amapByte))) << all;
+  EXPECT_TRUE(has(report, "header cbAMapFree", fmt::header::kAMapFree)) << all;
+  for (const auto& b : {external.front(), external.back()})
+    EXPECT_TRUE(has(report, "", static_cast<std::int64_t>(b.offset))) << all;
+  EXPECT_TRUE(report.stoppedEarly.empty()) << report.stoppedEarly;
+
+  const auto limited = checkPstFully(damaged(bytes), {2, {}});
+  EXPECT_EQ(limited.findings.size(), 2u);
+  EXPECT_EQ(limited.stoppedEarly, "stopped after 2 findings");
+  EXPECT_EQ(std::string(limited.findings.front().what()), report.findings.front().what());
+}
+
+TEST_F(DamagedEngineFile, AnUnreadableHeaderStopsTheCheckSayingWhy) {
+  auto bytes = engine_;
+  bytes[fmt::header::kMagic] = 'X';
+  const auto report = checkPstFully(damaged(bytes));
+  ASSERT_EQ(report.findings.size(), 1u) << ::testing::PrintToString(texts(report));
+  EXPECT_EQ(report.stoppedEarly, "the header cannot be read, so nothing else can be checked");
+
+  bytes.resize(100);
+  const auto tool = testing::pstcheck(damaged(bytes));
+  EXPECT_EQ(tool.exitCode, 1) << tool.output;
+  EXPECT_NE(tool.output.find("too short for a PST header"), std::string::npos) << tool.output;
+  EXPECT_NE(tool.output.find("checking stopped early: the header cannot be read"),
+            std::string::npos)
+      << tool.output;
 }
 
 }  // namespace

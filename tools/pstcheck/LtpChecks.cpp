@@ -120,7 +120,7 @@ void checkObject(CheckContext& c, const NodeObject& o) {
 }  // namespace
 
 void checkHeapsAndTables(CheckContext& c) {
-  for (const auto& o : c.objects) checkObject(c, o);
+  for (const auto& o : c.objects) c.attempt([&] { checkObject(c, o); });
   c.note("heaps: " + std::to_string(c.summary.heaps) +
          " (page maps, item bounds, BTH headers, levels and key order); property contexts "
          "(records sorted, values where their type says); " +

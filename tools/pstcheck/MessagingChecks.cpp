@@ -39,21 +39,23 @@ class Messaging {
   }
 
   void run() {
-    mandatoryNodes();
+    c_.attempt([&] { mandatoryNodes(); });
     for (const auto& [nid, node] : nodes_)
-      if (pst::nidType(nid) == NidType::NormalFolder) folder(nid);
+      if (pst::nidType(nid) == NidType::NormalFolder) c_.attempt([&, nid = nid] { folder(nid); });
     c_.note("folders: " + std::to_string(c_.summary.folders) +
             " (display name, counts, subfolders flag; hierarchy rows = child folders, matching "
             "their display name, counts and subfolders; contents rows = messages, every cell equal "
             "to the message's property; content and unread counts; FAI rows = FAI messages)");
     for (const auto& [nid, node] : nodes_)
       if (pst::nidType(nid) == NidType::NormalMessage || pst::nidType(nid) == NidType::AssocMessage)
-        message(nid, {node.data, node.sub}, c_.blockOffset(node.data), "message " + hex(nid));
+        c_.attempt([&, nid = nid, node = node] {
+          message(nid, {node.data, node.sub}, c_.blockOffset(node.data), "message " + hex(nid));
+        });
     c_.note("messages: " + std::to_string(c_.summary.messages) +
             " (class, flags and size present; attachment table rows matching the attachment "
             "subnodes; attachments with method, size and rendering position; recipient rows with a "
             "valid type; embedded messages likewise)");
-    nameToIdMap();
+    c_.attempt([&] { nameToIdMap(); });
   }
 
  private:

@@ -17,23 +17,24 @@ using pst::le16;
 using pst::le32;
 using pst::le64;
 
-// One bit per 64-byte slot of the whole file from the first AMap on, MSB-first like an AMap.
+// One bit per 64-byte slot of the checked intervals, MSB-first like an AMap.
 class SlotMap {
  public:
-  explicit SlotMap(std::uint64_t fileSize)
-      : bits_((fileSize - fmt::kFirstAMapOffset) / fmt::kSlotSize, false),
-        owner_(bits_.size(), 0) {}
+  explicit SlotMap(std::uint64_t intervals)
+      : bits_(intervals * fmt::kSlotsPerInterval, false), owner_(bits_.size(), 0) {}
 
-  // Marks [offset, offset + size) as used by `what`, failing on an overlap.
-  void use(const CheckContext& c, std::uint64_t offset, std::uint64_t size,
-           const std::string& what) {
+  // Marks [offset, offset + size), inside the checked intervals, as used by `what`; an
+  // overlap is reported.
+  void use(CheckContext& c, std::uint64_t offset, std::uint64_t size, const std::string& what) {
     const std::uint64_t first = (offset - fmt::kFirstAMapOffset) / fmt::kSlotSize;
     const std::uint64_t count = (size + fmt::kSlotSize - 1) / fmt::kSlotSize;
     for (std::uint64_t s = first; s < first + count; ++s) {
-      if (bits_[s])
-        c.fail(what + " at " + hex(offset) + " overlaps another page or block at " +
-                   hex(fmt::kFirstAMapOffset + owner_[s] * fmt::kSlotSize),
-               offset);
+      if (bits_[s]) {
+        c.report(what + " at " + hex(offset) + " overlaps another page or block at " +
+                     hex(fmt::kFirstAMapOffset + owner_[s] * fmt::kSlotSize),
+                 offset);
+        return;
+      }
       bits_[s] = true;
       owner_[s] = first;
     }
@@ -81,29 +82,44 @@ std::vector<std::uint8_t> readMapPage(const CheckContext& c, std::uint64_t offse
   return page;
 }
 
-struct Tree {
-  std::vector<pst::ndbread::PageVisit> pages;
-};
+}  // namespace
 
-void checkHeader(CheckContext& c) {
+void checkHeaderAgainstFile(CheckContext& c) {
   const auto& h = c.header;
-  const std::uint64_t size = c.ndb->fileSize();
-  if (h.fileEof != size)
-    c.fail("header ibFileEof " + hex(h.fileEof) + " differs from the file size " + hex(size),
-           fmt::header::kFileEof);
-  if (size < fmt::fileSizeFor(1) || (size - fmt::kFirstAMapOffset) % fmt::kAMapInterval != 0)
-    c.fail("file size " + hex(size) + " does not end on an AMap interval boundary",
-           fmt::header::kFileEof);
-  const std::uint64_t intervals = (size - fmt::kFirstAMapOffset) / fmt::kAMapInterval;
-  if (h.amapLast != fmt::amapOffset(intervals - 1))
-    c.fail("header ibAMapLast " + hex(h.amapLast) + ", expected " +
-               hex(fmt::amapOffset(intervals - 1)),
-           fmt::header::kAMapLast);
+  const std::uint64_t size = c.fileSize;
+  const std::size_t before = c.findings.size();
+  if (h.fileEof < size)
+    c.report("header ibFileEof " + hex(h.fileEof) + " differs from the file size " + hex(size) +
+                 ": " + std::to_string(size - h.fileEof) +
+                 " bytes follow the end the header records (an interrupted write?)",
+             fmt::header::kFileEof);
+  if (h.fileEof > size)
+    c.report("header ibFileEof " + hex(h.fileEof) + " differs from the file size " + hex(size) +
+                 ": the file lacks " + std::to_string(h.fileEof - size) +
+                 " bytes the header records (truncated?)",
+             fmt::header::kFileEof);
+  // The checks below keep to what the header records and the file still holds.
+  c.extent = std::min(h.fileEof, size);
+  if (c.extent < fmt::fileSizeFor(1) ||
+      (c.extent - fmt::kFirstAMapOffset) % fmt::kAMapInterval != 0)
+    c.report("end of file " + hex(c.extent) + " does not fall on an AMap interval boundary",
+             fmt::header::kFileEof);
+  c.intervals =
+      c.extent < fmt::fileSizeFor(1) ? 0 : (c.extent - fmt::kFirstAMapOffset) / fmt::kAMapInterval;
+  const std::uint64_t headerIntervals =
+      h.fileEof < fmt::fileSizeFor(1) ? 0
+                                      : (h.fileEof - fmt::kFirstAMapOffset) / fmt::kAMapInterval;
+  if (headerIntervals == 0 || h.amapLast != fmt::amapOffset(headerIntervals - 1))
+    c.report("header ibAMapLast " + hex(h.amapLast) + " is not the last AMap before ibFileEof",
+             fmt::header::kAMapLast);
   if (h.amapValid != fmt::header::kAMapValid2)
-    c.fail("header fAMapValid is " + hex(h.amapValid) + ", expected 0x02 (VALID_AMAP2)",
-           fmt::header::kAMapValid);
-  c.note("header: ibFileEof = file size on an interval boundary, ibAMapLast, fAMapValid");
+    c.report("header fAMapValid is " + hex(h.amapValid) + ", expected 0x02 (VALID_AMAP2)",
+             fmt::header::kAMapValid);
+  if (c.findings.size() == before)
+    c.note("header: ibFileEof = file size on an interval boundary, ibAMapLast, fAMapValid");
 }
+
+namespace {
 
 // What the node-database checks share: the B-tree pages, the nodes and blocks, and the
 // internal blocks' bytes.
@@ -118,9 +134,10 @@ pst::ndbread::RawRead rawReader(const CheckContext& c) {
   return [&c](std::uint64_t o, std::size_t n) { return c.ndb->readRaw(o, n); };
 }
 
-// Both B-trees again, this time keeping every page and where each entry lies.
+// Both B-trees again, this time keeping every page and where each entry lies; pages past the
+// recorded end of the file are faults.
 void walkBothTrees(CheckContext& c, NodeDatabaseView& v) {
-  const std::uint64_t size = c.ndb->fileSize();
+  const std::uint64_t size = c.extent;
   const auto read = rawReader(c);
   const auto onPage = [&v](const pst::ndbread::PageVisit& p) { v.pages.push_back(p); };
   pst::ndbread::walkBTree(read, c.path, size, pst::ndbread::TreeKind::Blocks, c.header.bbt, onPage,
@@ -135,10 +152,6 @@ void walkBothTrees(CheckContext& c, NodeDatabaseView& v) {
   c.note("NBT and BBT: " + std::to_string(v.pages.size()) +
          " pages with valid type, signature, CRC, bid, cbEnt, cEntMax, cLevel; keys ascending "
          "within and across pages; intermediate keys equal to their child's first key");
-  v.nodes = c.ndb->nodes();
-  v.blocks = c.ndb->blocks();
-  c.summary.nodes = v.nodes.size();
-  c.summary.blocks = v.blocks.size();
 }
 
 // Page and block BIDs against the header's counters.
@@ -148,12 +161,12 @@ void checkBidCounters(CheckContext& c, const NodeDatabaseView& v) {
   const auto& blocks = v.blocks;
   for (const auto& p : pages)
     if (p.bid >= h.bidNextP)
-      c.fail("page bid " + hex(p.bid) + " is not below the header's bidNextP " + hex(h.bidNextP),
-             p.offset);
+      c.report("page bid " + hex(p.bid) + " is not below the header's bidNextP " + hex(h.bidNextP),
+               p.offset);
   for (const auto& b : blocks)
     if (b.bid >= h.bidNextB)
-      c.fail("block bid " + hex(b.bid) + " is not below the header's bidNextB " + hex(h.bidNextB),
-             c.bbtEntryOffset[b.bid]);
+      c.report("block bid " + hex(b.bid) + " is not below the header's bidNextB " + hex(h.bidNextB),
+               c.bbtEntryOffset[b.bid]);
   c.note("bidNextP above every page BID, bidNextB above every block BID");
 }
 
@@ -162,10 +175,11 @@ void checkBlockTrailers(CheckContext& c, NodeDatabaseView& v) {
   const auto read = rawReader(c);
   const auto& blocks = v.blocks;
   auto& internal = v.internal;
-  for (const auto& b : blocks) {
-    auto bytes = pst::ndbread::readStoredBlock(read, c.path, b);
-    if (fmt::isInternalBid(b.bid)) internal.emplace(b.bid, std::move(bytes));
-  }
+  for (const auto& b : blocks)
+    c.attempt([&] {
+      auto bytes = pst::ndbread::readStoredBlock(read, c.path, b);
+      if (fmt::isInternalBid(b.bid)) internal.emplace(b.bid, std::move(bytes));
+    });
   c.note("blocks: " + std::to_string(blocks.size()) +
          " trailers (cb, signature, CRC over the stored bytes, bid), 64-byte alignment, size");
 }
@@ -179,32 +193,40 @@ void checkReferences(CheckContext& c, NodeDatabaseView& v) {
   const auto reference = [&](Bid bid, std::uint64_t from, const std::string& what) {
     if (bid == 0) return;
     if (!c.ndb->block(bid))
-      c.fail(what + " refers to block " + hex(bid) + ", which is not in the BBT", from);
+      c.report(what + " refers to block " + hex(bid) + ", which is not in the BBT", from);
     ++refs[fmt::bidKey(bid)];
   };
   for (const auto& n : nodes) {
     const std::uint64_t at = c.nodeOffset(n.nid);
     reference(n.data, at, "node " + hex(n.nid) + " bidData");
     reference(n.sub, at, "node " + hex(n.nid) + " bidSub");
-    if (n.data != 0 && c.ndb->block(n.data) && fmt::isInternalBid(n.data) &&
-        internal[fmt::bidKey(n.data)].at(0) != fmt::kBlockTypeData)
-      c.fail("node " + hex(n.nid) + " bidData " + hex(n.data) + " is not a data tree", at);
+    const auto dataBlock = internal.find(fmt::bidKey(n.data));
+    if (n.data != 0 && fmt::isInternalBid(n.data) && dataBlock != internal.end() &&
+        !dataBlock->second.empty() && dataBlock->second[0] != fmt::kBlockTypeData)
+      c.report("node " + hex(n.nid) + " bidData " + hex(n.data) + " is not a data tree", at);
     if (n.sub != 0 && !fmt::isInternalBid(n.sub))
-      c.fail("node " + hex(n.nid) + " bidSub " + hex(n.sub) + " is not a subnode block", at);
+      c.report("node " + hex(n.nid) + " bidSub " + hex(n.sub) + " is not a subnode block", at);
   }
   for (const auto& [bid, bytes] : internal) {
     const std::uint64_t at = c.blockOffset(bid);
-    if (bytes.size() < fmt::kInternalBlockHeader)
-      c.fail("internal block " + hex(bid) + " shorter than its header", at);
+    if (bytes.size() < fmt::kInternalBlockHeader) {
+      c.report("internal block " + hex(bid) + " shorter than its header", at);
+      continue;
+    }
     const std::uint16_t count = le16(bytes, 2);
     const bool data = bytes[0] == fmt::kBlockTypeData;
     const bool sub = bytes[0] == fmt::kBlockTypeSubnode;
-    if (!data && !sub) c.fail("internal block " + hex(bid) + " has btype " + hex(bytes[0]), at);
+    if (!data && !sub) {
+      c.report("internal block " + hex(bid) + " has btype " + hex(bytes[0]), at);
+      continue;
+    }
     const std::size_t entrySize = data ? 8 : (bytes[1] == 0 ? 24 : 16);
-    if (fmt::kInternalBlockHeader + count * entrySize > bytes.size())
-      c.fail("internal block " + hex(bid) + ": " + std::to_string(count) +
-                 " entries do not fit its " + std::to_string(bytes.size()) + " bytes",
-             at);
+    if (fmt::kInternalBlockHeader + count * entrySize > bytes.size()) {
+      c.report("internal block " + hex(bid) + ": " + std::to_string(count) +
+                   " entries do not fit its " + std::to_string(bytes.size()) + " bytes",
+               at);
+      continue;
+    }
     for (std::size_t i = 0; i < count; ++i) {
       const std::size_t e = fmt::kInternalBlockHeader + i * entrySize;
       const std::string what = "block " + hex(bid) + " entry " + std::to_string(i);
@@ -225,10 +247,10 @@ void checkReferences(CheckContext& c, NodeDatabaseView& v) {
     const std::uint32_t users = refs.count(b.bid) ? refs[b.bid] : 0;
     if (users == 0 && b.refCount == 1 && ++orphans == 1) continue;
     if (b.refCount != users + 1)
-      c.fail("block " + hex(b.bid) + " has cRef " + std::to_string(b.refCount) + " but " +
-                 std::to_string(users) + " references (expected cRef " + std::to_string(users + 1) +
-                 ")",
-             c.bbtEntryOffset[b.bid]);
+      c.report("block " + hex(b.bid) + " has cRef " + std::to_string(b.refCount) + " but " +
+                   std::to_string(users) + " references (expected cRef " +
+                   std::to_string(users + 1) + ")",
+               c.bbtEntryOffset[b.bid]);
   }
   c.note("references: every referenced block present, cRef = 1 + references (" +
          std::to_string(orphans) + " orphan block with cRef 1 tolerated)");
@@ -262,8 +284,10 @@ void checkDataAndSubnodeTrees(CheckContext& c, const NodeDatabaseView& v) {
   for (const auto& n : nodes) {
     usedNids.push_back({n.nid, n.nid});
     c.objects.push_back({n.nid, {n.data, n.sub}, 0});
-    c.ndb->readLeaves(n.data);
-    walkSubnodes(n.sub, n.nid, 0);
+    c.attempt([&] {
+      c.ndb->readLeaves(n.data);
+      walkSubnodes(n.sub, n.nid, 0);
+    });
   }
   c.note(
       "data trees (XBLOCK/XXBLOCK levels and lcbTotal) and subnode trees (SLBLOCK/SIBLOCK "
@@ -273,36 +297,45 @@ void checkDataAndSubnodeTrees(CheckContext& c, const NodeDatabaseView& v) {
   for (const auto& [nid, owner] : usedNids) {
     const auto type = static_cast<std::size_t>(nid & 0x1F);
     if (pst::nidIndex(nid) > h.rgnid[type])
-      c.fail("node id " + hex(nid) + " (of node " + hex(owner) + ") has index " +
-                 hex(pst::nidIndex(nid)) + " above the header's rgnid[" + hex(type) + "] " +
-                 hex(h.rgnid[type]),
-             fmt::header::kRgnid + 4 * type);
+      c.report("node id " + hex(nid) + " (of node " + hex(owner) + ") has index " +
+                   hex(pst::nidIndex(nid)) + " above the header's rgnid[" + hex(type) + "] " +
+                   hex(h.rgnid[type]),
+               fmt::header::kRgnid + 4 * type);
   }
   c.note("rgnid[] at least every node index in use (" + std::to_string(usedNids.size()) +
          " node and subnode ids)");
 }
 
-// The slots of the file that the map pages, the B-tree pages and the blocks use.
-SlotMap usedSlots(const CheckContext& c, const NodeDatabaseView& v) {
-  const std::uint64_t size = c.ndb->fileSize();
+// The slots of the checked intervals that the map pages, the B-tree pages and the blocks use.
+SlotMap usedSlots(CheckContext& c, const NodeDatabaseView& v) {
+  const std::uint64_t size = fmt::fileSizeFor(c.intervals);
   const auto& pages = v.pages;
   const auto& blocks = v.blocks;
-  const std::uint64_t intervals = (size - fmt::kFirstAMapOffset) / fmt::kAMapInterval;
-  SlotMap used(size);
+  const std::uint64_t intervals = c.intervals;
+  SlotMap used(intervals);
   for (std::uint64_t k = 0; k < intervals; ++k) {
     used.use(c, fmt::amapOffset(k), fmt::kPageSize, "AMap page");
     if (fmt::hasPMap(k)) used.use(c, fmt::pmapOffset(k), fmt::kPageSize, "PMap page");
     if (fmt::hasFMap(k) || fmt::hasFPMap(k))
       used.use(c, fmt::fmapOffset(k), fmt::kPageSize, fmt::hasFMap(k) ? "FMap page" : "FPMap page");
   }
-  for (const auto& p : pages) used.use(c, p.offset, fmt::kPageSize, "B-tree page");
+  for (const auto& p : pages)
+    if (p.offset >= fmt::kFirstAMapOffset && p.offset + fmt::kPageSize <= size)
+      used.use(c, p.offset, fmt::kPageSize, "B-tree page");
   for (const auto& b : blocks) {
     const std::uint64_t disk = fmt::blockDiskSize(b.size);
+    if (b.offset < fmt::kFirstAMapOffset || b.offset > size || disk > size - b.offset) {
+      c.report("block " + hex(b.bid) + " at " + hex(b.offset) +
+                   " lies outside the allocation map intervals the file holds",
+               b.offset);
+      continue;
+    }
     const std::uint64_t k = fmt::intervalOf(b.offset);
-    if (b.offset + disk > size || fmt::intervalOf(b.offset + disk - 1) != k ||
-        b.offset < fmt::mapPagesEnd(k))
-      c.fail("block " + hex(b.bid) + " at " + hex(b.offset) + " crosses an allocation map slot",
-             b.offset);
+    if (fmt::intervalOf(b.offset + disk - 1) != k || b.offset < fmt::mapPagesEnd(k)) {
+      c.report("block " + hex(b.bid) + " at " + hex(b.offset) + " crosses an allocation map slot",
+               b.offset);
+      continue;
+    }
     used.use(c, b.offset, disk, "block " + hex(b.bid));
   }
   return used;
@@ -322,12 +355,44 @@ void checkDensityList(const CheckContext& c) {
     c.fail("density list page: cEntDList above 119", fmt::kDListOffset + fmt::dlist::kCEnt);
 }
 
+// Gathers neighbouring slots of one AMap whose bits are wrong the same way into one finding.
+class SlotRuns {
+ public:
+  enum class Fault { None, ClearButUsed, SetButUnused };
+  SlotRuns(CheckContext& c, std::uint64_t amapAt) : c_(c), amapAt_(amapAt) {}
+
+  // Slot s of the interval has `fault`; slots come in order.
+  void slot(std::uint64_t s, Fault fault) {
+    if (fault == fault_ && fault != Fault::None) return;
+    if (fault_ != Fault::None) flush(s);
+    fault_ = fault;
+    first_ = s;
+  }
+
+ private:
+  void flush(std::uint64_t end) {
+    const std::uint64_t from = amapAt_ + first_ * fmt::kSlotSize;
+    const std::string slots =
+        end - first_ == 1 ? "AMap bit for slot " + hex(from) + " is"
+                          : "AMap bits for the " + std::to_string(end - first_) + " slots from " +
+                                hex(from) + " to " + hex(amapAt_ + end * fmt::kSlotSize) + " are";
+    c_.report(slots + (fault_ == Fault::ClearButUsed ? " clear, but a page or block uses that slot"
+                                                     : " set, but no page or block uses that slot"),
+              amapAt_ + first_ / 8);
+  }
+
+  CheckContext& c_;
+  std::uint64_t amapAt_;
+  Fault fault_ = Fault::None;
+  std::uint64_t first_ = 0;
+};
+
 // The allocation maps at their fixed places against the slots in use, and the header's
 // free-space counts against the maps.
 void checkAllocationMaps(CheckContext& c, const SlotMap& used) {
   const auto& h = c.header;
-  const std::uint64_t size = c.ndb->fileSize();
-  const std::uint64_t intervals = (size - fmt::kFirstAMapOffset) / fmt::kAMapInterval;
+  const std::uint64_t intervals = c.intervals;
+  bool mapsRead = true;
   std::uint64_t amapZeros = 0;
   std::uint64_t pmapZeros = 0;
   std::vector<std::uint8_t> pmap;  // the PMap covering the current group of 8 intervals
@@ -335,48 +400,61 @@ void checkAllocationMaps(CheckContext& c, const SlotMap& used) {
   std::uint64_t reserved = 0;
   for (std::uint64_t k = 0; k < intervals; ++k) {
     if (fmt::hasPMap(k)) {
-      pmap = readMapPage(c, fmt::pmapOffset(k), fmt::PageType::PMap, "PMap");
-      pmap.resize(fmt::kPageDataSize);
+      pmap.clear();
       pmapBase = fmt::intervalStart(k);
+      if (!c.attempt(
+              [&] { pmap = readMapPage(c, fmt::pmapOffset(k), fmt::PageType::PMap, "PMap"); }))
+        mapsRead = false;
+      pmap.resize(fmt::kPageDataSize);
       // Only the part of the PMap that covers existing intervals counts as free.
       const std::uint64_t covered = std::min<std::uint64_t>(intervals - k, fmt::kPMapEvery);
       pmapZeros += zeroBits(std::span<const std::uint8_t>(pmap).first(covered * fmt::kAMapInterval /
                                                                       fmt::kPageSize / 8));
     }
-    if (fmt::hasFMap(k)) readMapPage(c, fmt::fmapOffset(k), fmt::PageType::FMap, "FMap");
-    if (fmt::hasFPMap(k)) readMapPage(c, fmt::fmapOffset(k), fmt::PageType::FPMap, "FPMap");
+    if (fmt::hasFMap(k))
+      c.attempt([&] { readMapPage(c, fmt::fmapOffset(k), fmt::PageType::FMap, "FMap"); });
+    if (fmt::hasFPMap(k))
+      c.attempt([&] { readMapPage(c, fmt::fmapOffset(k), fmt::PageType::FPMap, "FPMap"); });
     const std::uint64_t amapAt = fmt::amapOffset(k);
-    auto amap = readMapPage(c, amapAt, fmt::PageType::AMap, "AMap");
+    std::vector<std::uint8_t> amap;
+    if (!c.attempt([&] { amap = readMapPage(c, amapAt, fmt::PageType::AMap, "AMap"); })) {
+      mapsRead = false;
+      continue;
+    }
     const std::span<const std::uint8_t> bits =
         std::span<const std::uint8_t>(amap).first(fmt::kPageDataSize);
     amapZeros += zeroBits(bits);
+    // A wrong bit is reported once per run of neighbouring slots wrong the same way.
+    SlotRuns wrong(c, amapAt);
     for (std::uint64_t s = 0; s < fmt::kSlotsPerInterval; ++s) {
       const std::uint64_t slot = k * fmt::kSlotsPerInterval + s;
       const std::uint64_t slotOffset = amapAt + s * fmt::kSlotSize;
       const bool allocated = bitSet(bits, s);
-      if (used.used(slot) && !allocated)
-        c.fail("AMap bit for slot " + hex(slotOffset) +
-                   " is clear, but a page or block uses that slot",
-               amapAt + s / 8);
+      SlotRuns::Fault fault = SlotRuns::Fault::None;
+      if (used.used(slot) && !allocated) fault = SlotRuns::Fault::ClearButUsed;
       if (!used.used(slot) && allocated) {
         // A page reserved for later page allocation: allocated in the AMap, 0 in the PMap.
         const std::uint64_t page = (slotOffset - pmapBase) / fmt::kPageSize;
         if (pmap.empty() || bitSet(pmap, page))
-          c.fail("AMap bit for slot " + hex(slotOffset) +
-                     " is set, but no page or block uses that slot",
-                 amapAt + s / 8);
-        ++reserved;
+          fault = SlotRuns::Fault::SetButUnused;
+        else
+          ++reserved;
       }
+      wrong.slot(s, fault);
     }
+    wrong.slot(fmt::kSlotsPerInterval, SlotRuns::Fault::None);
   }
+  if (!mapsRead) return;
   if (h.amapFree != amapZeros * fmt::kSlotSize)
-    c.fail("header cbAMapFree " + hex(h.amapFree) + ", the AMaps have " +
-               std::to_string(amapZeros) + " free slots (" + hex(amapZeros * fmt::kSlotSize) + ")",
-           fmt::header::kAMapFree);
+    c.report("header cbAMapFree " + hex(h.amapFree) + ", the AMaps have " +
+                 std::to_string(amapZeros) + " free slots (" + hex(amapZeros * fmt::kSlotSize) +
+                 ")",
+             fmt::header::kAMapFree);
   if (h.pmapFree != pmapZeros * fmt::kPageSize)
-    c.fail("header cbPMapFree " + hex(h.pmapFree) + ", the PMaps have " +
-               std::to_string(pmapZeros) + " free pages (" + hex(pmapZeros * fmt::kPageSize) + ")",
-           fmt::header::kPMapFree);
+    c.report("header cbPMapFree " + hex(h.pmapFree) + ", the PMaps have " +
+                 std::to_string(pmapZeros) + " free pages (" + hex(pmapZeros * fmt::kPageSize) +
+                 ")",
+             fmt::header::kPMapFree);
   c.note("allocation maps: " + std::to_string(intervals) +
          " AMap(s) and their PMap/FMap/FPMap pages at their fixed places with valid trailers; "
          "every used slot allocated, no block crossing a map slot, no overlap; " +
@@ -388,18 +466,19 @@ void checkAllocationMaps(CheckContext& c, const SlotMap& used) {
 }  // namespace
 
 void checkNodeDatabase(CheckContext& c) {
-  const auto raw = c.ndb->readRaw(0, fmt::kHeaderSize);
-  c.header = pst::ndbread::parseHeader(raw, c.path);
-  checkHeader(c);
   NodeDatabaseView view;
-  walkBothTrees(c, view);
+  const bool treesWhole = c.attempt([&] { walkBothTrees(c, view); });
+  view.nodes = c.ndb->nodes();
+  view.blocks = c.ndb->blocks();
+  c.summary.nodes = view.nodes.size();
+  c.summary.blocks = view.blocks.size();
   checkBidCounters(c, view);
   checkBlockTrailers(c, view);
   checkReferences(c, view);
   checkDataAndSubnodeTrees(c, view);
-  const SlotMap used = usedSlots(c, view);
-  checkDensityList(c);
-  checkAllocationMaps(c, used);
+  c.attempt([&] { checkDensityList(c); });
+  // Without every B-tree page the slots in use are not known.
+  if (treesWhole) checkAllocationMaps(c, usedSlots(c, view));
 }
 
 }  // namespace mailferry::pstcheck
