@@ -70,6 +70,7 @@ class Planner {
     if (object == nullptr) return;
     if (depth > maxDepth_) {
       plan.depthCut = true;
+      plan.cutParts.push_back(object);
       return;
     }
     if (GMIME_IS_MULTIPART(object)) {

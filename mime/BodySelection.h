@@ -26,7 +26,8 @@ struct AttachmentPart {
 struct PartPlan {
   BodyParts body;
   std::vector<AttachmentPart> attachments;
-  bool depthCut = false;  // parts deeper than the limit were left out
+  bool depthCut = false;               // parts deeper than the limit were left out ...
+  std::vector<GMimeObject*> cutParts;  // ... these, each with everything below it
 };
 
 // `depth` is the nesting level of `root` (attached messages count too); parts deeper than

@@ -17,9 +17,13 @@ struct ImportReport {
   std::size_t embeddedMessages = 0;  // message/rfc822 parts, at every level
   bool textBody = false;
   bool htmlBody = false;
-  // Everything that could not be read as written (bad charsets, truncated parts, cut nesting):
-  // the import kept what it could and says here what it left out or guessed.
+  // What was read other than as written with nothing of it lost (a guessed charset, a repaired
+  // header or structure, a part kept as a file instead of converted).
   std::vector<std::string> warnings;
+  // Content of the file the message could not keep (parts below a cut nesting, an attached
+  // message that could not be read, a value cut to its limit, bytes no charset could read):
+  // these name the file in the run's summary.
+  std::vector<std::string> contentLost;
 };
 
 class ImportError : public std::runtime_error {

@@ -38,8 +38,8 @@ BodyText readBody(GMimePart* part, bool html, WrittenBodies& written, ImportRepo
     report.warnings.push_back("unknown charset \"" + body.declared + "\": body read as " +
                               body.text.charsetUsed);
   } else if (body.text.lossy) {
-    report.warnings.push_back("body holds bytes that are not " + body.text.charsetUsed +
-                              ": replaced by U+FFFD");
+    report.contentLost.push_back("body holds bytes that are not " + body.text.charsetUsed +
+                                 ": replaced by U+FFFD");
   }
   return body;
 }

@@ -113,25 +113,35 @@ MessagePlan MessageConverter::planMessage(GMimeMessage* message, SizeTrackingSin
 }
 
 void MessageConverter::keepTextBelowTheCut(GMimeObject* root, MessagePlan& plan) {
-  std::string kept = "the parts below were left out";
+  const std::string cut =
+      "MIME parts nested deeper than " + std::to_string(options_.maxDepth) + " levels: ";
+  GMimePart* keptText = nullptr;
   if (!plan.parts.body.any()) {
     // The body of such a message is often at the bottom: its first text part, or failing that
-    // the raw text, is kept as the body.
-    if (GMimePart* text = deepestFirstTextPart(root)) {
-      if (isType(GMIME_OBJECT(text), "text", "html")) {
-        plan.parts.body.html = text;
-      } else {
-        plan.parts.body.text = text;
-      }
-      kept = "its first text kept as the body, the other parts left out";
-    } else {
+    // the raw text (which loses nothing), is kept as the body.
+    keptText = deepestFirstTextPart(root);
+    if (keptText == nullptr) {
       plan.rawBody = rawTextPart(takeString(g_mime_object_to_string(root, nullptr)));
       plan.parts.body.text = plan.rawBody.get();
-      kept = "its raw text kept as the body";
+      report_.warnings.push_back(cut + "its raw text kept as the body");
+      return;
+    }
+    if (isType(GMIME_OBJECT(keptText), "text", "html")) {
+      plan.parts.body.html = keptText;
+    } else {
+      plan.parts.body.text = keptText;
     }
   }
-  report_.warnings.push_back("MIME parts nested deeper than " + std::to_string(options_.maxDepth) +
-                             " levels: " + kept);
+  std::size_t leftOut = 0;
+  for (GMimeObject* part : plan.parts.cutParts) leftOut += countLeafParts(part, keptText);
+  const std::string kept = keptText ? "its first text kept as the body" : "";
+  if (leftOut == 0) {
+    report_.warnings.push_back(cut + (kept.empty() ? "nothing below them left out" : kept));
+  } else {
+    report_.contentLost.push_back(
+        cut + (kept.empty() ? "" : kept + ", ") + std::to_string(leftOut) +
+        (leftOut == 1 ? " part below them" : " parts below them") + " left out");
+  }
 }
 
 MessageConverter::AttachmentTally MessageConverter::writeAttachments(const MessagePlan& plan,
@@ -149,7 +159,7 @@ MessageConverter::AttachmentTally MessageConverter::writeAttachments(const Messa
   for (const AttachmentPart& part : plan.parts.attachments) {
     const bool isMessage = GMIME_IS_MESSAGE_PART(part.object);
     if (isMessage && g_mime_message_part_get_message(GMIME_MESSAGE_PART(part.object)) == nullptr) {
-      report_.warnings.push_back("an attached message could not be read: left out");
+      report_.contentLost.push_back("an attached message could not be read: left out");
       continue;
     }
     auto attachment = sink.addTrackedAttachment();

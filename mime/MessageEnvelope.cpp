@@ -36,8 +36,8 @@ std::string capped(std::string text, std::size_t limit, const char* what, Import
   std::size_t cut = limit;
   while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
   text.resize(cut);
-  report.warnings.push_back(std::string(what) + " longer than " + std::to_string(limit) +
-                            " bytes: cut");
+  report.contentLost.push_back(std::string(what) + " longer than " + std::to_string(limit) +
+                               " bytes: cut");
   return text;
 }
 

@@ -135,6 +135,25 @@ void repairTree(GMimeMessage* message, int maxDepth, std::vector<std::string>& w
   }
 }
 
+std::size_t countLeafParts(GMimeObject* root, const GMimePart* except) {
+  std::size_t leaves = 0;
+  std::vector<GMimeObject*> pending{root};
+  while (!pending.empty()) {
+    GMimeObject* object = pending.back();
+    pending.pop_back();
+    if (object == nullptr) continue;
+    if (GMIME_IS_MULTIPART(object)) {
+      GMimeMultipart* multipart = GMIME_MULTIPART(object);
+      for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i) {
+        pending.push_back(g_mime_multipart_get_part(multipart, i));
+      }
+    } else if (object != GMIME_OBJECT(except)) {
+      ++leaves;
+    }
+  }
+  return leaves;
+}
+
 GMimePart* deepestFirstTextPart(GMimeObject* root) {
   GMimeObject* object = root;
   std::vector<std::pair<GMimeMultipart*, int>> stack;

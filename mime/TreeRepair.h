@@ -7,6 +7,7 @@
 
 #include <gmime/gmime.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,9 @@ GObjectPtr<GMimePart> rawTextPart(const std::string& bytes);
 // The first text/plain or text/html leaf at any depth below `root`, found without recursion
 // (the tree may be nested far deeper than the planner walks); null when there is none.
 GMimePart* deepestFirstTextPart(GMimeObject* root);
+
+// How many leaves (parts and attached messages, not multiparts) lie at or below `root` other
+// than `except`, counted without recursion.
+std::size_t countLeafParts(GMimeObject* root, const GMimePart* except);
 
 }  // namespace mailferry::mime

@@ -22,11 +22,15 @@ namespace {
 
 using namespace mailferry::mime::testing;
 
-bool anyWarningContains(const ImportReport& report, const std::string& text) {
-  for (const auto& w : report.warnings) {
+bool anyContains(const std::vector<std::string>& texts, const std::string& text) {
+  for (const auto& w : texts) {
     if (w.find(text) != std::string::npos) return true;
   }
   return false;
+}
+
+bool anyWarningContains(const ImportReport& report, const std::string& text) {
+  return anyContains(report.warnings, text);
 }
 
 class FileFormTest : public ::testing::Test {
@@ -173,23 +177,37 @@ TEST_F(BadInputTest, AbsurdHeadersAndLinesAreCut) {
   EXPECT_LE(message.str(tags::kSubject).size(), 64u * 1024u);
   EXPECT_LE(message.str(tags::kTransportMessageHeaders).size(), 1u << 20);
   EXPECT_EQ(message.str(tags::kBody).size(), longLine.size() + 1);
-  EXPECT_TRUE(anyWarningContains(report, "Subject longer than"));
+  EXPECT_TRUE(anyContains(report.contentLost, "Subject longer than"));
 }
 
 TEST_F(BadInputTest, DeepMultipartNestingIsCut) {
-  std::string mail = "From: a@b.c\nSubject: deep\n";
-  const int levels = 300;
-  for (int i = 0; i < levels; ++i) {
-    mail += "Content-Type: multipart/mixed; boundary=b" + std::to_string(i) + "\n\n--b" +
-            std::to_string(i) + "\n";
-  }
-  mail += "Content-Type: text/plain\n\ndeepest\n";
-  for (int i = levels - 1; i >= 0; --i) mail += "--b" + std::to_string(i) + "--\n";
-  const auto report = import(mail);
-  // The text below the cut is kept as the body, and the warning says what happened.
+  const auto nested = [](const std::string& bottom) {
+    std::string mail = "From: a@b.c\nSubject: deep\n";
+    const int levels = 300;
+    for (int i = 0; i < levels; ++i) {
+      mail += "Content-Type: multipart/mixed; boundary=b" + std::to_string(i) + "\n\n--b" +
+              std::to_string(i) + "\n";
+    }
+    mail += "Content-Type: text/plain\n\ndeepest\n" + bottom;
+    for (int i = levels - 1; i >= 0; --i) mail += "--b" + std::to_string(i) + "--\n";
+    return mail;
+  };
+  auto report = import(nested(""));
+  // The text below the cut is kept as the body, and the warning says what happened: nothing
+  // else was there, so nothing was lost.
   EXPECT_EQ(message.str(tags::kBody), "deepest");
   EXPECT_TRUE(anyWarningContains(report, "first text kept as the body"));
+  EXPECT_TRUE(report.contentLost.empty()) << report.contentLost.front();
   EXPECT_EQ(message.str(tags::kSubject), "deep");
+
+  // A file beside the deepest text is left out, and said to be.
+  message = RecordedMessage{};
+  report = import(nested("--b299\nContent-Type: application/pdf\n\n%PDF\n"));
+  EXPECT_EQ(message.str(tags::kBody), "deepest");
+  ASSERT_EQ(report.contentLost.size(), 1u);
+  EXPECT_NE(report.contentLost[0].find("first text kept as the body, 1 part below them left out"),
+            std::string::npos)
+      << report.contentLost[0];
 }
 
 TEST_F(BadInputTest, DeepMessageNestingIsCutAndKeptAsAFile) {
@@ -208,7 +226,9 @@ TEST_F(BadInputTest, DeepMessageNestingIsCutAndKeptAsAFile) {
   }
   EXPECT_GT(depth, 10);
   EXPECT_LE(depth, 64);
+  // Kept as a file: nothing lost.
   EXPECT_FALSE(report.warnings.empty());
+  EXPECT_TRUE(report.contentLost.empty());
 }
 
 TEST_F(BadInputTest, RandomBytesNeverCrash) {
