@@ -151,6 +151,9 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
   for (const store::FailedFile& failure : tally.failures) {
     std::fprintf(err, "not converted: %s: %s\n", failure.path.c_str(), failure.cause.c_str());
   }
+  for (const store::FailedFile& loss : tally.contentLost) {
+    std::fprintf(err, "content left out: %s: %s\n", loss.path.c_str(), loss.cause.c_str());
+  }
   if (!tally.storeError.empty()) {
     // The run stopped: the PST file holds what was saved before, or was removed.
     if (!tally.pstRemoved) std::fprintf(out, "%s\n", tally.pstPath.c_str());

@@ -182,6 +182,12 @@ class EmailRun {
       const int flags = kMsgFlagRead | (item->hasAttachments() ? kMsgFlagHasAttach : 0);
       store::MAPIUtils::HrSetOneProp(item->MAPIOBJECT(), pst::tags::kMessageFlags, flags, true);
       item->Save();
+      if (!item->contentLost().empty()) {
+        std::string lost;
+        for (const std::string& what : item->contentLost())
+          lost += (lost.empty() ? "" : "; ") + what;
+        result_.tally.contentLost.push_back({pieces.fullPath, lost});
+      }
       return std::nullopt;
     } catch (...) {
       if (store::storeFailureCause(std::current_exception())) throw;  // the run stops

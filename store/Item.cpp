@@ -101,6 +101,7 @@ void Item::Import(const std::filesystem::path& path, int format) {
   try {
     const auto report = mime::importMessageFile(path, *writer_);
     attachments_ = static_cast<int>(report.attachments);
+    contentLost_ = report.contentLost;
   } catch (const mime::ImportError& error) {
     throw StoreError(error.what());
   } catch (const pst::PstError& error) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "pst/messaging/MessageWriter.h"
 #include "store/Profile.h"
@@ -60,6 +61,9 @@ class Item {
   void Save();
 
   bool hasAttachments() const { return attachments_ > 0; }
+  // What the imported file held that the item could not keep, one text each; empty when the
+  // import kept everything (repairs that lost nothing are not named).
+  const std::vector<std::string>& contentLost() const { return contentLost_; }
 
  private:
   friend class MapiObject;
@@ -72,6 +76,7 @@ class Item {
   std::unique_ptr<ContactPropertyWriter> contact_;
   MapiObject mapiObject_{*this};
   int attachments_ = 0;
+  std::vector<std::string> contentLost_;
   bool dirty_ = true;
   bool commitPending_ = false;
 };

@@ -14,6 +14,23 @@ std::string counted(std::size_t count, const ItemWords& words) {
   return std::to_string(count) + " " + (count == 1 ? words.singular : words.plural);
 }
 
+// A heading and the first kNamedFailures files of the list, one line each with its cause. A
+// file listed twice is named once.
+std::string namedFiles(const char* heading, const std::vector<FailedFile>& files) {
+  std::string text = std::string("\n") + heading;
+  std::set<std::string> named;
+  for (const FailedFile& file : files) {
+    if (named.size() == static_cast<std::size_t>(kNamedFailures)) break;
+    if (named.insert(file.path).second) text += "\n" + file.path + ": " + file.cause;
+  }
+  std::set<std::string> distinct;
+  for (const FailedFile& file : files) distinct.insert(file.path);
+  if (distinct.size() > named.size()) {
+    text += "\n... and " + std::to_string(distinct.size() - named.size()) + " more.";
+  }
+  return text;
+}
+
 }  // namespace
 
 RunSummary summarizeRun(const RunTally& tally, ItemWords words) {
@@ -42,21 +59,10 @@ RunSummary summarizeRun(const RunTally& tally, ItemWords words) {
         counted(converted, words) + " converted, " + std::to_string(failed) + " failed.";
     summary.warning = summary.warning || failed > 0;
   }
-  if (failed > 0) {
-    summary.text += "\nNot converted:";
-    // A file listed twice failed twice for the same reason: it is named once.
-    std::set<std::string> named;
-    for (const FailedFile& failure : tally.failures) {
-      if (named.size() == static_cast<std::size_t>(kNamedFailures)) break;
-      if (named.insert(failure.path).second) {
-        summary.text += "\n" + failure.path + ": " + failure.cause;
-      }
-    }
-    std::set<std::string> distinct;
-    for (const FailedFile& failure : tally.failures) distinct.insert(failure.path);
-    if (distinct.size() > named.size()) {
-      summary.text += "\n... and " + std::to_string(distinct.size() - named.size()) + " more.";
-    }
+  if (failed > 0) summary.text += namedFiles("Not converted:", tally.failures);
+  if (!tally.contentLost.empty()) {
+    summary.text += namedFiles("Converted, but with content left out:", tally.contentLost);
+    summary.warning = true;
   }
   if (const std::string skipped = sources::describeSkippedFolders(tally.skippedFolders);
       !skipped.empty()) {

@@ -1,5 +1,6 @@
 // The one message that closes a conversion run: how many files were converted, how many were
-// not, and the first of those with their cause. A run in which every file failed says so.
+// not, and the first of those with their cause; the first files converted with part of their
+// content left out, and what. A run in which every file failed says so.
 #pragma once
 
 #include <string>
@@ -18,7 +19,9 @@ struct FailedFile {
 struct RunTally {
   int converted = 0;
   std::vector<FailedFile> failures;  // in row order
-  std::string pstPath;               // the new store's file, once it is made
+  // Files converted with part of their content left out, and what (in row order).
+  std::vector<FailedFile> contentLost;
+  std::string pstPath;  // the new store's file, once it is made
   // Why the PST file could not be written or finished, if it could not: the run stopped there.
   std::string storeError;
   bool pstRemoved = false;  // the unfinished file could not be trusted and was removed
@@ -33,13 +36,13 @@ struct ItemWords {
   const char* plural;
 };
 
-// How many failed files the closing message names.
+// How many failed files (and how many files with content left out) the closing message names.
 inline constexpr int kNamedFailures = 5;
 
 struct RunSummary {
   std::string text;
-  // Some or all files failed, a folder could not be searched, or the store could not be
-  // finished.
+  // Some or all files failed, some lost part of their content, a folder could not be
+  // searched, or the store could not be finished.
   bool warning = false;
 };
 

@@ -1,5 +1,5 @@
-// The closing message of a run: a file listed twice is named once, and a run that stopped
-// says so and where its file is.
+// The closing message of a run: a file listed twice is named once, a run that stopped says so
+// and where its file is, and files that lost content follow the failures, five at most.
 #include <gtest/gtest.h>
 
 #include "store/RunSummary.h"
@@ -35,6 +35,23 @@ TEST(RunSummaryTest, AStoppedRunSaysWhyAndWhetherItsFileWasKept) {
   tally.stopped = true;
   EXPECT_EQ(summarizeRun(tally, kWords).text,
             "The run was stopped before the end of the list.\n2 messages converted, 0 failed.\n"
+            "Saved in: /out/K.pst");
+}
+
+TEST(RunSummaryTest, FilesThatLostContentAreNamedAfterTheFailuresWithAWarning) {
+  RunTally tally;
+  tally.converted = 7;
+  tally.failures = {{"/m/bad.eml", "no header"}};
+  for (int i = 0; i < 7; ++i)
+    tally.contentLost.push_back({"/m/deep" + std::to_string(i) + ".eml", "2 parts left out"});
+  tally.pstPath = "/out/K.pst";
+  const RunSummary summary = summarizeRun(tally, kWords);
+  EXPECT_TRUE(summary.warning);
+  EXPECT_EQ(summary.text,
+            "7 messages converted, 1 failed.\nNot converted:\n/m/bad.eml: no header\n"
+            "Converted, but with content left out:\n/m/deep0.eml: 2 parts left out\n"
+            "/m/deep1.eml: 2 parts left out\n/m/deep2.eml: 2 parts left out\n"
+            "/m/deep3.eml: 2 parts left out\n/m/deep4.eml: 2 parts left out\n... and 2 more.\n"
             "Saved in: /out/K.pst");
 }
 
