@@ -56,3 +56,21 @@ function(mailferry_benchmark name)
   set_tests_properties(${name} PROPERTIES LABELS bench TIMEOUT 3600
                        ENVIRONMENT "${MAILFERRY_TEST_ENV}")
 endfunction()
+
+# mailferry_fuzzer(NAME SOURCES... LIBS... INSTRUMENT...): a libFuzzer target with the address
+# and undefined-behaviour sanitizers, built only by the fuzz preset (clang); the INSTRUMENT
+# libraries are compiled with the fuzzer's coverage too. scripts/fuzz-smoke runs it.
+function(mailferry_fuzzer name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;INSTRUMENT" ${ARGN})
+  if(NOT MAILFERRY_FUZZ OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(${name} PRIVATE ${T_LIBS})
+  foreach(lib ${T_INSTRUMENT})
+    target_compile_options(${lib} PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+  endforeach()
+endfunction()
