@@ -9,8 +9,10 @@
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <random>
 
+#include "pst/Hex.h"
 #include "pst/PstError.h"
 #include "pst/ndb/Format.h"
 #include "pst/ndb/NdbReader.h"
@@ -351,6 +353,41 @@ TEST_F(DamagedEngineFile, IndependentFaultsAreAllNamedUpToTheLimit) {
   EXPECT_EQ(limited.findings.size(), 2u);
   EXPECT_EQ(limited.stoppedEarly, "stopped after 2 findings");
   EXPECT_EQ(std::string(limited.findings.front().what()), report.findings.front().what());
+}
+
+// A subnode block reached twice from one node is named as such: walking it again would repeat
+// the work, exponentially so along a chain of blocks that each reach the next twice.
+TEST_F(DamagedEngineFile, ASubnodeTreeReachedTwiceEndsTheWalkOfItsNode) {
+  auto reader = pst::NdbReader::open(source_->path() / "engine.pst");
+  std::optional<pst::BlockEntry> list;
+  pst::Nid owner = 0;
+  for (const auto& n : reader->nodes()) {
+    if (n.sub == 0) continue;
+    const auto b = reader->block(n.sub);
+    if (b && reader->readSubnodes(n.sub).size() >= 2 &&
+        engine_[b->offset] == fmt::kBlockTypeSubnode && engine_[b->offset + 1] == 0) {
+      list = b;
+      owner = n.nid;
+      break;
+    }
+  }
+  ASSERT_TRUE(list.has_value());
+  auto bytes = engine_;
+  for (std::size_t e = 0; e < 2; ++e)
+    pst::store64(bytes.data() + list->offset + fmt::kInternalBlockHeader + 24 * e + 16, list->bid);
+  const std::uint64_t trailer =
+      list->offset + fmt::blockDiskSize(list->size) - fmt::kBlockTrailerSize;
+  pst::store32(
+      bytes.data() + trailer + fmt::blocktrailer::kCrc,
+      fmt::computeCrc(std::span<const std::uint8_t>(bytes).subspan(list->offset, list->size)));
+  const auto report = checkPstFully(damaged(bytes));
+  const std::string loop =
+      "subnode tree " + pst::hex(list->bid) + " is reached twice from node " + pst::hex(owner);
+  EXPECT_TRUE(std::any_of(report.findings.begin(), report.findings.end(),
+                          [&](const pst::PstError& e) {
+                            return std::string(e.what()).find(loop) != std::string::npos;
+                          }))
+      << ::testing::PrintToString(texts(report));
 }
 
 TEST_F(DamagedEngineFile, AnUnreadableHeaderStopsTheCheckSayingWhy) {

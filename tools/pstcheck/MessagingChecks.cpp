@@ -253,8 +253,12 @@ class Messaging {
 
   void message(Nid nid, pst::NodeRefs refs, std::uint64_t at, const std::string& who,
                int depth = 0) {
-    // Embedded messages nest; the subnode walk already bounds the depth of any real file.
+    // Embedded messages nest; the subnode walk already bounds the depth of any real file. A
+    // subnode tree met twice would be checked again and again.
     if (depth > 64) c_.fail(who + ": embedded messages nest too deeply", at);
+    if (depth == 0) walkedSubnodes_.clear();
+    if (refs.sub != 0 && !walkedSubnodes_.insert(refs.sub).second)
+      c_.fail(who + ": subnode tree " + hex(refs.sub) + " is reached twice (a loop?)", at);
     ++c_.summary.messages;
     const PropertyContextReader msg(*c_.ndb, refs, nid);
     require(msg, tags::kMessageClass, who, at);
@@ -383,6 +387,7 @@ class Messaging {
   }
 
   CheckContext& c_;
+  std::set<Bid> walkedSubnodes_;  // of the top-level message being checked
   std::map<Nid, pst::NodeEntry> nodes_;
   std::map<Nid, std::vector<Nid>> children_;
 };

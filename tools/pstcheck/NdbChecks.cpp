@@ -261,12 +261,18 @@ void checkReferences(CheckContext& c, NodeDatabaseView& v) {
 void checkDataAndSubnodeTrees(CheckContext& c, const NodeDatabaseView& v) {
   const auto& h = c.header;
   const auto& nodes = v.nodes;
-  // Subnodes nest
-  // (attachments, embedded messages); a subnode tree that contains itself would never end.
+  // Subnodes nest (attachments, embedded messages); a subnode tree that contains itself would
+  // never end, and one reached twice from the same node (even without a loop) could be walked
+  // an exponential number of times.
   constexpr int kMaxSubnodeDepth = 64;
   std::vector<std::pair<Nid, Nid>> usedNids;  // (nid, owning top-level node)
+  std::set<Bid> walked;                       // the subnode blocks of the current node
   std::function<void(Bid, Nid, int)> walkSubnodes = [&](Bid sub, Nid owner, int depth) {
     if (sub == 0) return;
+    if (!walked.insert(sub).second)
+      c.fail(
+          "subnode tree " + hex(sub) + " is reached twice from node " + hex(owner) + " (a loop?)",
+          c.nodeOffset(owner));
     if (depth > kMaxSubnodeDepth)
       c.fail("subnode trees of node " + hex(owner) + " nest deeper than " +
                  std::to_string(kMaxSubnodeDepth) + " levels (a loop?)",
@@ -284,6 +290,7 @@ void checkDataAndSubnodeTrees(CheckContext& c, const NodeDatabaseView& v) {
   for (const auto& n : nodes) {
     usedNids.push_back({n.nid, n.nid});
     c.objects.push_back({n.nid, {n.data, n.sub}, 0});
+    walked.clear();
     c.attempt([&] {
       c.ndb->readLeaves(n.data);
       walkSubnodes(n.sub, n.nid, 0);
