@@ -20,6 +20,7 @@
 #include "sources/SourceList.h"
 #include "store/RunSummary.h"
 #include "store/StoreCreationError.h"
+#include "store/TargetStore.h"
 
 namespace mailferry::cli {
 
@@ -143,7 +144,7 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
   }
   if (!finished) {
     // Leave nothing behind that the failed run made (at most a valid, empty store).
-    if (!tally.pstPath.empty()) fs::remove(sources::toFsPath(tally.pstPath), ec);
+    store::removeRunFile(tally);
     if (createdOutput) fs::remove(output, ec);
     return fail(err, "no PST file was made" +
                          (tally.storeError.empty() ? std::string() : ": " + tally.storeError));

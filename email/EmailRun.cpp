@@ -219,6 +219,7 @@ EmailRunResult convertEmails(const sources::RunRequest& request, sources::RunPro
     return result;
   }
   result.tally.pstPath = target.pstPath;
+  result.tally.pstFile = target.pstFile;
   result.tally.skippedFolders = request.skippedFolders;
   result.storeDisplayName = target.storeDisplayName;
   progress.started(target.pstPath, request.files.size());

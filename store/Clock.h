@@ -9,7 +9,8 @@ namespace mailferry::store {
 
 using Clock = std::function<std::chrono::system_clock::time_point()>;
 
-// The process-wide clock: the system clock until something else is installed.
+// The process-wide clock: the system clock (moved by MAILFERRY_CLOCK_START, see Clock.cpp)
+// until something else is installed.
 Clock& clock();
 
 // Installs a replacement for the lifetime of the object.

@@ -3,15 +3,12 @@
 
 #include <exception>
 
-#include <filesystem>
-#include <system_error>
-
 #include "pst/PstError.h"
+#include "pst/Utf.h"
 #include "pst/ndb/Ids.h"
 #include "sources/PathSeparator.h"
 #include "store/FolderPath.h"
 #include "store/StoreError.h"
-#include "pst/Utf.h"
 
 namespace mailferry::store {
 
@@ -59,16 +56,14 @@ Store StoreList::AddPSTStore(const std::filesystem::path& path, int format,
     throw StoreError("unknown store format " + std::to_string(format));
   }
   auto store = std::make_shared<OpenStore>();
-  std::error_code ec;
-  const bool existed = std::filesystem::exists(path, ec);
   try {
+    // The engine creates the file exclusively and leaves nothing behind when it fails.
     store->file = pst::PstStore::create(path, pst::toUtf16(displayName));
   } catch (const std::exception& error) {
-    // A file this call began but could not finish is no store: leave nothing behind.
-    if (!existed) std::filesystem::remove(path, ec);
+    const std::string what = "the file " + path.string() + " could not be created: ";
     const auto* engine = dynamic_cast<const pst::PstError*>(&error);
-    throw StoreError("the file " + path.string() + " could not be created: " +
-                     (engine ? StoreFailure(*engine).what() : error.what()));
+    if (engine && engine->isExists()) throw StoreFileExists(what + "it exists");
+    throw StoreError(what + (engine ? StoreFailure(*engine).what() : error.what()));
   }
   store->displayName = std::string(displayName);
   store->entryId = hexText(store->file->entryId(pst::nids::kMessageStore));

@@ -43,7 +43,8 @@ class StoreList {
 
   explicit StoreList(Session& session) : session_(session) {}
   // Creates a new PST file at path (never over an existing file) and adds it to the profile
-  // under the display name. StoreError names the path and the cause on failure.
+  // under the display name. StoreError names the path and the cause on failure
+  // (StoreFileExists when the path is taken); no file is left behind then.
   Store AddPSTStore(const std::filesystem::path& path, int format, std::string_view displayName);
   Store GetStoreFromID(std::string_view entryId) const;
 

@@ -17,6 +17,12 @@ class StoreError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The file a new store was to be created as exists already: nothing was changed.
+class StoreFileExists : public StoreError {
+ public:
+  using StoreError::StoreError;
+};
+
 // The PST file itself could not be written (the disk is full, an I/O error). A run stops at
 // the first one: the store holds what was saved before it, or nothing that can be trusted.
 class StoreFailure : public StoreError {

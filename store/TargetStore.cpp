@@ -39,20 +39,35 @@ TargetStore openTargetStore(std::string folder, RunKind kind) {
   if (!std::filesystem::is_directory(sources::toFsPath(folder), ec)) {
     throw StoreError("the output folder " + folder + " does not exist or is no folder");
   }
+  // The exclusive create decides whether a name is free: a check before it could be
+  // overtaken by another run.
   for (int suffix = 1;; ++suffix) {
     if (suffix > kMaxNameSuffix) throw StoreError("no free file name for " + baseName + ".pst");
     std::string path = withSuffix(baseName, suffix) + ".pst";
-    if (std::filesystem::exists(sources::toFsPath(path), ec)) continue;
-    target.pstPath = path;
-    target.storeDisplayName = withSuffix(displayNamePrefix(kind) + displayStamp, suffix);
+    std::string displayName = withSuffix(displayNamePrefix(kind) + displayStamp, suffix);
+    try {
+      target.store = target.session->Stores().AddPSTStore(
+          sources::toFsPath(path), StoreList::kDefaultStoreFormat, displayName);
+    } catch (const StoreFileExists&) {
+      continue;
+    }
+    target.pstPath = std::move(path);
+    target.storeDisplayName = std::move(displayName);
     break;
   }
-
-  Store store = target.session->Stores().AddPSTStore(
-      sources::toFsPath(target.pstPath), StoreList::kDefaultStoreFormat, target.storeDisplayName);
-  target.store = store;
-  target.storeEntryId = store.EntryID();
-  if (kind == RunKind::Contacts) target.store->ValidateIPMTree();
+  target.pstFile = target.store->openStore()->file->fileIdentity();
+  target.storeEntryId = target.store->EntryID();
+  try {
+    if (kind == RunKind::Contacts) target.store->ValidateIPMTree();
+  } catch (...) {
+    // A store without its default folders is no start for a run: it goes.
+    try {
+      closeTargetStore(target);
+    } catch (...) {
+    }
+    pst::removeIfSameFile(sources::toFsPath(target.pstPath), target.pstFile);
+    throw;
+  }
   return target;
 }
 
@@ -69,10 +84,13 @@ void finishTargetStore(TargetStore& target, RunTally& tally) {
     if (tally.storeError.empty()) tally.storeError = error.what();
     target.store.reset();
     target.session.reset();
-    std::error_code ec;
-    std::filesystem::remove(sources::toFsPath(target.pstPath), ec);
-    tally.pstRemoved = true;
+    tally.pstRemoved = pst::removeIfSameFile(sources::toFsPath(target.pstPath), target.pstFile);
   }
+}
+
+bool removeRunFile(const RunTally& tally) {
+  return !tally.pstPath.empty() &&
+         pst::removeIfSameFile(sources::toFsPath(tally.pstPath), tally.pstFile);
 }
 
 std::optional<std::string> storeFailureCause(std::exception_ptr error) {

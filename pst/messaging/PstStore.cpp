@@ -4,8 +4,8 @@
 #include <random>
 
 #include "pst/KnownTags.h"
-#include "pst/Utf.h"
 #include "pst/PstError.h"
+#include "pst/Utf.h"
 #include "pst/messaging/DefaultFolders.h"
 #include "pst/messaging/EntryId.h"
 #include "pst/messaging/MessageWriter.h"
@@ -48,28 +48,38 @@ std::unique_ptr<PstStore> PstStore::create(const std::filesystem::path& path,
                                            std::u16string_view displayName, CommitPolicy policy) {
   std::unique_ptr<PstStore> store(
       new PstStore(NodeDatabase::create(path, CryptMethod::Permute), displayName, policy));
+  const FileIdentity created = store->fileIdentity();
+  try {
+    store->writeEmptyStore(displayName);
+  } catch (...) {
+    store->closed_ = true;  // nothing to commit: the file goes
+    store.reset();
+    removeIfSameFile(path, created);
+    throw;
+  }
+  return store;
+}
+
+void PstStore::writeEmptyStore(std::u16string_view displayName) {
   // [MS-PST] 2.7.3.4: the root folder is its own parent and has an empty name.
-  store->folders_.emplace(nids::kRootFolder,
-                          std::make_unique<Folder>(nids::kRootFolder, nids::kRootFolder, u"", u""));
+  folders_.emplace(nids::kRootFolder,
+                   std::make_unique<Folder>(nids::kRootFolder, nids::kRootFolder, u"", u""));
   // Created first, so that they get the ids Outlook gives them (0x8022, 0x8042, 0x8062).
-  store->ipmSubtree_ = store->createFolder(nids::kRootFolder, u"Top of Personal Folders", u"");
-  store->searchRoot_ = store->createFolder(nids::kRootFolder, u"Search Root", u"");
-  store->defaults_[DefaultFolder::DeletedItems] =
-      store->createFolder(store->ipmSubtree_, u"Deleted Items", u"IPF.Note");
-  store->defaults_[DefaultFolder::Outbox] =
-      store->createFolder(store->ipmSubtree_, u"Outbox", u"IPF.Note");
-  store->defaults_[DefaultFolder::SentMail] =
-      store->createFolder(store->ipmSubtree_, u"Sent Items", u"IPF.Note");
-  const Nid views = store->createFolder(nids::kRootFolder, u"IPM_VIEWS", u"");
-  const Nid commonViews = store->createFolder(nids::kRootFolder, u"IPM_COMMON_VIEWS", u"");
-  store->folder(nids::kRootFolder)
-      .putHierarchyRow(kSpamSearchFolder,
-                       store->withRowVersion(
-                           cellsFor(templates::hierarchyColumns(), spamSearchFolderProperties())),
-                       false);
+  ipmSubtree_ = createFolder(nids::kRootFolder, u"Top of Personal Folders", u"");
+  searchRoot_ = createFolder(nids::kRootFolder, u"Search Root", u"");
+  defaults_[DefaultFolder::DeletedItems] = createFolder(ipmSubtree_, u"Deleted Items", u"IPF.Note");
+  defaults_[DefaultFolder::Outbox] = createFolder(ipmSubtree_, u"Outbox", u"IPF.Note");
+  defaults_[DefaultFolder::SentMail] = createFolder(ipmSubtree_, u"Sent Items", u"IPF.Note");
+  const Nid views = createFolder(nids::kRootFolder, u"IPM_VIEWS", u"");
+  const Nid commonViews = createFolder(nids::kRootFolder, u"IPM_COMMON_VIEWS", u"");
+  folder(nids::kRootFolder)
+      .putHierarchyRow(
+          kSpamSearchFolder,
+          withRowVersion(cellsFor(templates::hierarchyColumns(), spamSearchFolderProperties())),
+          false);
 
   // [MS-PST] 2.4.3.1: the required store properties, and those Outlook keeps besides.
-  auto& s = *store;
+  auto& s = *this;
   s.storePc_.set(tags::kRecordKey, PropValue::binary(std::span<const std::uint8_t>(
                                        s.providerUid_.data(), s.providerUid_.size())));
   s.storePc_.set(tags::kDisplayName, PropValue::string(displayName));
@@ -102,7 +112,6 @@ std::unique_ptr<PstStore> PstStore::create(const std::filesystem::path& path,
 
   s.writeFixedNodes();
   s.commit();
-  return store;
 }
 
 PstStore::~PstStore() {

@@ -52,8 +52,8 @@ struct FolderInfo {
 
 class PstStore {
  public:
-  // Creates the file (fails when it exists) with every node a valid empty store has, and
-  // commits it.
+  // Creates the file (fails when it exists, PstError::isExists) with every node a valid empty
+  // store has, and commits it. On failure no file is left behind.
   static std::unique_ptr<PstStore> create(const std::filesystem::path& path,
                                           std::u16string_view displayName,
                                           CommitPolicy policy = {});
@@ -71,6 +71,7 @@ class PstStore {
   void waitForWrites();
 
   const std::filesystem::path& path() const;
+  FileIdentity fileIdentity() const { return db_->fileIdentity(); }
   const Guid& providerUid() const { return providerUid_; }
   std::u16string displayName() const { return displayName_; }
   std::vector<std::uint8_t> entryId(Nid nid) const;
@@ -115,6 +116,8 @@ class PstStore {
   Folder& folder(Nid nid);
   const Folder& folder(Nid nid) const;
   Nid createFolder(Nid parent, std::u16string_view name, std::u16string_view containerClass);
+  // The nodes and properties of a new, empty store, committed.
+  void writeEmptyStore(std::u16string_view displayName);
   void writeFixedNodes();
   void setStoreProperty(PropTag tag, PropValue value);
   std::uint32_t nextRowVersion() { return ++rowVersion_; }

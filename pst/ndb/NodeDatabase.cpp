@@ -308,6 +308,7 @@ std::unique_ptr<NodeDatabase> NodeDatabase::create(const std::filesystem::path& 
   }
   std::unique_ptr<NodeDatabase> db(new NodeDatabase());
   db->impl_ = std::make_unique<Impl>(path, crypt);  // throws when the path exists
+  const FileIdentity created = db->fileIdentity();
   try {
     Impl& d = *db->impl_;
     const std::uint64_t dlistBid = d.nextPageBid;
@@ -315,9 +316,8 @@ std::unique_ptr<NodeDatabase> NodeDatabase::create(const std::filesystem::path& 
     d.file.queueWriteAt(kDListOffset, emptyDListPage(dlistBid));
     d.commit(true);
   } catch (...) {
-    db.reset();
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);  // ours: created exclusively just now
+    db.reset();  // closed first: Windows removes no file that is still open
+    removeIfSameFile(path, created);
     throw;
   }
   return db;
@@ -325,6 +325,10 @@ std::unique_ptr<NodeDatabase> NodeDatabase::create(const std::filesystem::path& 
 
 const std::filesystem::path& NodeDatabase::path() const {
   return impl_->file.path();
+}
+
+FileIdentity NodeDatabase::fileIdentity() const {
+  return impl_->file.identity();
 }
 
 Nid NodeDatabase::allocateNid(NidType type) {

@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "pst/ndb/FileIdentity.h"
 #include "pst/ndb/Ids.h"
 
 namespace mailferry::pst {
@@ -60,6 +61,8 @@ class NodeDatabase {
   ~NodeDatabase();
 
   const std::filesystem::path& path() const;
+  // The file created, told apart from any later file under the same name.
+  FileIdentity fileIdentity() const;
 
   // Node ids from the header's per-type counters ([MS-PST] 2.2.2.6 rgnid).
   Nid allocateNid(NidType type);

@@ -39,6 +39,7 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
+  FileIdentity identity() const { return file_.identity(); }
 
   // Bytes written at `offset`, which must not lie before the end of the previous append; the
   // gap between the two, if any, is zero-filled.

@@ -1,11 +1,14 @@
 // The system calls behind OutputFile, one implementation per system (SystemFilePosix.cpp,
 // SystemFileWindows.cpp): exclusive creation, positioned reads and writes, the file size, a
-// sync to the disk, and page-aligned write buffers. Failures are PstErrors naming the file.
+// sync to the disk, the file's identity, and page-aligned write buffers. Failures are PstErrors
+// naming the file.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+
+#include "pst/ndb/FileIdentity.h"
 
 namespace mailferry::pst {
 
@@ -24,6 +27,7 @@ class SystemFile {
   void readAt(std::uint8_t* bytes, std::size_t size, std::uint64_t offset) const;
   void setSize(std::uint64_t size) const;
   void sync() const;
+  FileIdentity identity() const;
   // Drops clean pages of [from, to) from the system's file cache where the system can.
   void releaseCached(std::uint64_t from, std::uint64_t to) const;
 

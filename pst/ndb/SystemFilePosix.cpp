@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -66,6 +67,22 @@ void SystemFile::setSize(std::uint64_t size) const {
 
 void SystemFile::sync() const {
   if (::fsync(fd_) != 0) fail("cannot sync the file", 0);
+}
+
+FileIdentity SystemFile::identity() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) fail("cannot read the file's identity", 0);
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+bool removeIfSameFile(const std::filesystem::path& path, const FileIdentity& identity) {
+  // POSIX removes by name only: the name is checked just before. Another program would have
+  // to remove this file and put its own under the same name in between.
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return false;
+  const FileIdentity found{static_cast<std::uint64_t>(st.st_dev),
+                           static_cast<std::uint64_t>(st.st_ino)};
+  return found == identity && ::unlink(path.c_str()) == 0;
 }
 
 void SystemFile::releaseCached(std::uint64_t from, std::uint64_t to) const {

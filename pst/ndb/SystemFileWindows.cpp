@@ -35,6 +35,11 @@ OVERLAPPED at(std::uint64_t offset) {
   return o;
 }
 
+FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber,
+          (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 // One call moves at most this much (the calls take a DWORD count).
 constexpr std::size_t kMaxChunk = 1u << 30;
 }  // namespace
@@ -100,6 +105,28 @@ void SystemFile::setSize(std::uint64_t size) const {
 
 void SystemFile::sync() const {
   if (!FlushFileBuffers(static_cast<HANDLE>(handle_))) fail("cannot sync the file", 0);
+}
+
+FileIdentity SystemFile::identity() const {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(static_cast<HANDLE>(handle_), &info))
+    fail("cannot read the file's identity", 0);
+  return identityOf(info);
+}
+
+bool removeIfSameFile(const std::filesystem::path& path, const FileIdentity& identity) {
+  // The file is opened, checked and marked for deletion through one handle: no other file
+  // can take the name in between.
+  HANDLE h = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  FILE_DISPOSITION_INFO dispose{TRUE};
+  const bool removed = GetFileInformationByHandle(h, &info) && identityOf(info) == identity &&
+                       SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
+  CloseHandle(h);
+  return removed;
 }
 
 // Windows has no call to drop a file's clean pages from its cache; its cache manager trims
