@@ -281,7 +281,9 @@ void PstStore::messageSaved(Nid folderNid, Nid message, const PropertyContextWri
   ++itemsSinceCommit_;
   // The automatic commit runs in the background: the next items are written while it waits
   // for the disk.
-  if (pendingItems_ == 0 && policy_.due(itemsSinceCommit_, db_->bytesSinceCommit())) commit(false);
+  if (pendingItems_ == 0 &&
+      policy_.due(itemsSinceCommit_, db_->bytesSinceCommit(), policy_.now() - lastCommit_))
+    commit(false);
 }
 
 void PstStore::commit() {
@@ -336,6 +338,7 @@ void PstStore::commit(bool wait) {
     db.commitInBackground();
   }
   itemsSinceCommit_ = 0;
+  lastCommit_ = policy_.now();
 }
 
 }  // namespace mailferry::pst

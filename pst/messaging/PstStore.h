@@ -3,6 +3,7 @@
 // Folders are named by their node id; entry ids are formed with entryId().
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -146,6 +147,7 @@ class PstStore {
   std::uint32_t rowVersion_ = 0;
   int pendingItems_ = 0;
   std::uint32_t itemsSinceCommit_ = 0;
+  std::chrono::steady_clock::time_point lastCommit_;
   std::uint64_t itemsSaved_ = 0;
   bool closed_ = false;
 };

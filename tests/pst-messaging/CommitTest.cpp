@@ -1,5 +1,7 @@
 // Commits during long work: a copy of the file taken while the store is still being written
 // holds everything up to the last automatic commit and nothing after it.
+#include <chrono>
+
 #include <gtest/gtest.h>
 
 #include "pst/KnownTags.h"
@@ -61,6 +63,29 @@ TEST(Commits, ByteThresholdCommitsLargeItemsEarly) {
   EXPECT_FALSE(CommitPolicy{}.due(9'999, 1000));
   EXPECT_TRUE(CommitPolicy{}.due(10'000, 0));
   EXPECT_TRUE(CommitPolicy{}.due(1, 256ull << 20));
+}
+
+TEST(Commits, SlowWorkIsCommittedThreeSecondsAfterTheLastCommit) {
+  TempDir dir;
+  const auto file = dir / "slow.pst";
+  std::chrono::steady_clock::time_point now{};
+  CommitPolicy policy;
+  policy.itemsPerCommit = 0;
+  policy.bytesPerCommit = 0;
+  policy.now = [&now] { return now; };
+  auto store = PstStore::create(file, u"Slow", policy);
+  const Nid folder = store->addFolder(store->ipmSubtree(), u"Mail");
+  auto saveAfter = [&](std::chrono::milliseconds pause) {
+    now += pause;
+    store->addMessage(folder)->save();
+    store->waitForWrites();
+    return StoreProbe(file).nodesOfType(NidType::NormalMessage).size();
+  };
+  EXPECT_EQ(saveAfter(std::chrono::milliseconds(1000)), 0u);
+  EXPECT_EQ(saveAfter(std::chrono::milliseconds(1999)), 0u);
+  EXPECT_EQ(saveAfter(std::chrono::milliseconds(1)), 3u);  // 3 s after the create's commit
+  EXPECT_EQ(saveAfter(std::chrono::milliseconds(2999)), 3u);
+  EXPECT_EQ(saveAfter(std::chrono::milliseconds(1)), 5u);
 }
 
 TEST(Commits, ClosedStoreRefusesWork) {
