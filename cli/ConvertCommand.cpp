@@ -20,7 +20,6 @@
 #include "sources/SourceList.h"
 #include "store/RunSummary.h"
 #include "store/StoreCreationError.h"
-#include "store/TargetStore.h"
 
 namespace mailferry::cli {
 
@@ -143,8 +142,7 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
                        std::string(sources::kApplicationTitle));
   }
   if (!finished) {
-    // Leave nothing behind that the failed run made (at most a valid, empty store).
-    store::removeRunFile(tally);
+    // The failed run removed what it made; the folder made for it goes too.
     if (createdOutput) fs::remove(output, ec);
     return fail(err, "no PST file was made" +
                          (tally.storeError.empty() ? std::string() : ": " + tally.storeError));

@@ -4,6 +4,7 @@
 #   readers  round trips through the independent PST readers
 #   bench    benchmarks, never run by ./test
 #   huge     the multi-gigabyte store, never run by ./test
+#   kill     a run killed at random moments (tests/cli/kill-test), never run by ./test
 find_package(GTest REQUIRED)
 if(MAILFERRY_BENCHMARKS)
   find_package(benchmark QUIET)

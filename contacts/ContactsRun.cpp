@@ -75,7 +75,6 @@ ContactsRunResult convertContacts(const sources::RunRequest& request,
   }
   result.storeDisplayName = target.storeDisplayName;
   result.tally.pstPath = target.pstPath;
-  result.tally.pstFile = target.pstFile;
   result.tally.skippedFolders = request.skippedFolders;
   progress.started(target.pstPath, request.files.size());
 

@@ -219,7 +219,6 @@ EmailRunResult convertEmails(const sources::RunRequest& request, sources::RunPro
     return result;
   }
   result.tally.pstPath = target.pstPath;
-  result.tally.pstFile = target.pstFile;
   result.tally.skippedFolders = request.skippedFolders;
   result.storeDisplayName = target.storeDisplayName;
   progress.started(target.pstPath, request.files.size());
@@ -229,7 +228,8 @@ EmailRunResult convertEmails(const sources::RunRequest& request, sources::RunPro
     run.readFolders();
     run.prepareFolders();
   } catch (...) {
-    // Nothing has been written into the store yet: it stays, valid and empty.
+    // Nothing has been written into the store yet: it goes.
+    store::discardTargetStore(target);
     result.outcome = EmailRunResult::Outcome::StoreFailed;
     result.tally.storeError = causeOf(std::current_exception());
     progress.finished();

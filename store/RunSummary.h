@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "pst/ndb/FileIdentity.h"
 #include "sources/SkippedFolders.h"
 
 namespace mailferry::store {
@@ -22,8 +21,7 @@ struct RunTally {
   std::vector<FailedFile> failures;  // in row order
   // Files converted with part of their content left out, and what (in row order).
   std::vector<FailedFile> contentLost;
-  std::string pstPath;        // the new store's file, once it is made
-  pst::FileIdentity pstFile;  // which file pstPath named when the run made it
+  std::string pstPath;  // the new store's file, once it is made
   // Why the PST file could not be written or finished, if it could not: the run stopped there.
   std::string storeError;
   bool pstRemoved = false;  // the unfinished file could not be trusted and was removed

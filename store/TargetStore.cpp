@@ -15,6 +15,9 @@ namespace {
 
 constexpr int kMaxNameSuffix = 1000;
 
+// The end of the name a file has while its run writes it.
+constexpr const char* kIncompleteEnding = " (incomplete).pst";
+
 std::string withSuffix(const std::string& text, int suffix) {
   return suffix <= 1 ? text : text + " (" + std::to_string(suffix) + ")";
 }
@@ -40,18 +43,23 @@ TargetStore openTargetStore(std::string folder, RunKind kind) {
     throw StoreError("the output folder " + folder + " does not exist or is no folder");
   }
   // The exclusive create decides whether a name is free: a check before it could be
-  // overtaken by another run.
+  // overtaken by another run. (The check for a finished file of the name only saves a
+  // rename that would fail at the end.)
+  target.nameBase = baseName;
   for (int suffix = 1;; ++suffix) {
     if (suffix > kMaxNameSuffix) throw StoreError("no free file name for " + baseName + ".pst");
-    std::string path = withSuffix(baseName, suffix) + ".pst";
+    const std::string name = withSuffix(baseName, suffix);
+    if (std::filesystem::exists(sources::toFsPath(name + ".pst"), ec)) continue;
     std::string displayName = withSuffix(displayNamePrefix(kind) + displayStamp, suffix);
     try {
       target.store = target.session->Stores().AddPSTStore(
-          sources::toFsPath(path), StoreList::kDefaultStoreFormat, displayName);
+          sources::toFsPath(name + kIncompleteEnding), StoreList::kDefaultStoreFormat, displayName);
     } catch (const StoreFileExists&) {
       continue;
     }
-    target.pstPath = std::move(path);
+    target.pstPath = name + ".pst";
+    target.workingPath = name + kIncompleteEnding;
+    target.nameSuffix = suffix;
     target.storeDisplayName = std::move(displayName);
     break;
   }
@@ -61,11 +69,7 @@ TargetStore openTargetStore(std::string folder, RunKind kind) {
     if (kind == RunKind::Contacts) target.store->ValidateIPMTree();
   } catch (...) {
     // A store without its default folders is no start for a run: it goes.
-    try {
-      closeTargetStore(target);
-    } catch (...) {
-    }
-    pst::removeIfSameFile(sources::toFsPath(target.pstPath), target.pstFile);
+    discardTargetStore(target);
     throw;
   }
   return target;
@@ -73,24 +77,48 @@ TargetStore openTargetStore(std::string folder, RunKind kind) {
 
 void closeTargetStore(TargetStore& target) {
   if (target.session && target.session->loggedOn()) target.session->Logoff();
+  // Released first: Windows renames no file that is still open.
   target.store.reset();
   target.session.reset();
+  if (target.workingPath.empty()) return;
+  // The finished file takes its name without replacing any: should another program have
+  // taken the name meanwhile, the next " (n)" one.
+  for (int suffix = target.nameSuffix; suffix <= kMaxNameSuffix; ++suffix) {
+    const std::string name = withSuffix(target.nameBase, suffix) + ".pst";
+    try {
+      pst::renameIfSameFile(sources::toFsPath(target.workingPath), sources::toFsPath(name),
+                            target.pstFile);
+    } catch (const pst::PstError& error) {
+      if (error.isExists()) continue;
+      throw StoreFailure(error);
+    }
+    target.pstPath = name;
+    target.workingPath.clear();
+    return;
+  }
+  throw StoreError("no free file name for " + target.nameBase + ".pst");
 }
 
 void finishTargetStore(TargetStore& target, RunTally& tally) {
   try {
     closeTargetStore(target);
+    tally.pstPath = target.pstPath;
   } catch (const StoreError& error) {
     if (tally.storeError.empty()) tally.storeError = error.what();
-    target.store.reset();
-    target.session.reset();
-    tally.pstRemoved = pst::removeIfSameFile(sources::toFsPath(target.pstPath), target.pstFile);
+    tally.pstRemoved = discardTargetStore(target);
   }
 }
 
-bool removeRunFile(const RunTally& tally) {
-  return !tally.pstPath.empty() &&
-         pst::removeIfSameFile(sources::toFsPath(tally.pstPath), tally.pstFile);
+bool discardTargetStore(TargetStore& target) {
+  try {
+    if (target.session && target.session->loggedOn()) target.session->Logoff();
+  } catch (const StoreError&) {
+    // The file goes whatever its state.
+  }
+  target.store.reset();
+  target.session.reset();
+  return !target.workingPath.empty() &&
+         pst::removeIfSameFile(sources::toFsPath(target.workingPath), target.pstFile);
 }
 
 std::optional<std::string> storeFailureCause(std::exception_ptr error) {

@@ -18,8 +18,17 @@ namespace mailferry::store {
 
 struct TargetStore {
   std::string outputFolder;  // always ends in the path separator
+  // The name the file takes when the run closes it ("Kestrolin6.12.26 1.30.12.pst") ...
   std::string pstPath;
-  pst::FileIdentity pstFile;  // the file made under pstPath
+  // ... and the name it has until then ("Kestrolin6.12.26 1.30.12 (incomplete).pst"); empty
+  // once it is closed. A run that dies (killed, a power cut) leaves its file under this name,
+  // holding what was committed up to a few seconds before, so that nobody takes the file for
+  // a finished one. (A file that kept its final name from the start would look finished;
+  // see docs/ARCHITECTURE.md, "A run that dies".)
+  std::string workingPath;
+  pst::FileIdentity pstFile;  // the file made under workingPath
+  std::string nameBase;       // pstPath before its " (n)" and ".pst"
+  int nameSuffix = 1;
   std::string storeDisplayName;
   std::string storeEntryId;
   std::unique_ptr<Session> session;
@@ -33,16 +42,19 @@ struct TargetStore {
 // and two runs starting together never pick the same name.
 TargetStore openTargetStore(std::string outputFolder, RunKind kind);
 
-// The end of a run: log off (the store is committed and closed), release.
+// The end of a run: log off (the store is committed and closed), release, and give the file
+// its final name (pstPath; a later " (n)" when another program took that name meanwhile).
 void closeTargetStore(TargetStore& target);
 
-// The end of a run that tells its tally how it went: when the store cannot be closed, its
-// unfinished file is removed and the tally says why (a cause found earlier is kept).
+// The end of a run that tells its tally how it went: the final name, or, when the store
+// cannot be closed, its unfinished file is removed and the tally says why (a cause found
+// earlier is kept).
 void finishTargetStore(TargetStore& target, RunTally& tally);
 
-// Removes the run's file when its path still names the file the run made (never another
-// program's file that took the name since); returns whether it did.
-bool removeRunFile(const RunTally& tally);
+// The end of a run that keeps nothing: the file is closed and removed, only while its name
+// still leads to the file this run made (never another program's file that took the name
+// since). Returns whether it was removed.
+bool discardTargetStore(TargetStore& target);
 
 // The cause a run shows for an error that means the PST file itself failed, or nothing when
 // the error is about one source file only.

@@ -19,4 +19,10 @@ struct FileIdentity {
 // whether it did. Errors are not thrown: a clean-up that cannot remove leaves the file.
 bool removeIfSameFile(const std::filesystem::path& path, const FileIdentity& identity);
 
+// Gives the file `from` names the name `to`, when `from` still leads to the file `identity`
+// identifies, without ever replacing a file: PstError::isExists when `to` is taken, PstError
+// (Io) for any other failure. The file must be closed.
+void renameIfSameFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                      const FileIdentity& identity);
+
 }  // namespace mailferry::pst

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -83,6 +84,37 @@ bool removeIfSameFile(const std::filesystem::path& path, const FileIdentity& ide
   const FileIdentity found{static_cast<std::uint64_t>(st.st_dev),
                            static_cast<std::uint64_t>(st.st_ino)};
   return found == identity && ::unlink(path.c_str()) == 0;
+}
+
+void renameIfSameFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                      const FileIdentity& identity) {
+  struct stat st {};
+  if (::lstat(from.c_str(), &st) != 0) throw PstError::io("cannot rename", errno, from.string());
+  if (FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)} !=
+      identity)
+    throw PstError(PstError::Kind::Io, "cannot rename: another file took the name", from.string());
+  int err = 0;
+#ifdef RENAME_NOREPLACE
+  err =
+      ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+#else
+  err = EINVAL;
+#endif
+  // Where the file system cannot rename without replacing, a second link is made (which fails
+  // when the name is taken) and the first one removed.
+  if (err == EINVAL || err == ENOSYS) {
+    err = ::link(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    if (err == 0) ::unlink(from.c_str());
+  }
+  if (err == EEXIST) throw PstError::exists(to.string());
+  if (err != 0) throw PstError::io("cannot rename", err, from.string());
+  // The new name reaches the disk with its folder.
+  const int folder = ::open(to.parent_path().empty() ? "." : to.parent_path().c_str(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
 }
 
 void SystemFile::releaseCached(std::uint64_t from, std::uint64_t to) const {

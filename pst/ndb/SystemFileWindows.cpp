@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "pst/PstError.h"
 
@@ -127,6 +128,37 @@ bool removeIfSameFile(const std::filesystem::path& path, const FileIdentity& ide
                        SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
   CloseHandle(h);
   return removed;
+}
+
+void renameIfSameFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                      const FileIdentity& identity) {
+  // As removeIfSameFile: checked and renamed through one handle.
+  HANDLE h = CreateFileW(from.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE)
+    throw PstError(PstError::Kind::Io, "cannot rename: " + lastErrorText(), from.string());
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(h, &info) || identityOf(info) != identity) {
+    CloseHandle(h);
+    throw PstError(PstError::Kind::Io, "cannot rename: another file took the name", from.string());
+  }
+  const std::wstring name = to.wstring();
+  std::vector<std::uint8_t> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = FALSE;  // never over another file
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+  std::copy(name.begin(), name.end(), rename->FileName);
+  const bool renamed =
+      SetFileInformationByHandle(h, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()));
+  const DWORD code = GetLastError();
+  CloseHandle(h);
+  if (renamed) return;
+  if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)
+    throw PstError::exists(to.string());
+  SetLastError(code);
+  throw PstError(PstError::Kind::Io, "cannot rename: " + lastErrorText(), from.string());
 }
 
 // Windows has no call to drop a file's clean pages from its cache; its cache manager trims

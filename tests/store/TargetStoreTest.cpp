@@ -47,11 +47,28 @@ TEST_F(TargetStoreTest, NamesTheFileAndTheStoreAfterTheRunAndTheTime) {
   EXPECT_EQ(target.pstPath, folderAnswer() + "Kestrolin6.12.26 1.30.12.pst");
   EXPECT_EQ(target.storeDisplayName, "Kestrolin : Created - 6.12.26 1.30.12");
   EXPECT_FALSE(target.storeEntryId.empty());
-  EXPECT_TRUE(std::filesystem::exists(target.pstPath));
+  // Until the run closes it, the file is named so that nobody takes it for a finished one.
+  EXPECT_EQ(target.workingPath, folderAnswer() + "Kestrolin6.12.26 1.30.12 (incomplete).pst");
+  EXPECT_TRUE(std::filesystem::exists(target.workingPath));
+  EXPECT_FALSE(std::filesystem::exists(target.pstPath));
   // The email run does not validate the tree: no default Contacts folder yet.
   EXPECT_THROW(target.store->GetDefaultFolder(10), StoreError);
   closeTargetStore(target);
   EXPECT_FALSE(target.session);
+  EXPECT_TRUE(std::filesystem::exists(target.pstPath));
+  EXPECT_FALSE(
+      std::filesystem::exists(folderAnswer() + "Kestrolin6.12.26 1.30.12 (incomplete).pst"));
+}
+
+TEST_F(TargetStoreTest, TheFinishedFileReplacesNothingThatTookItsNameMeanwhile) {
+  ScopedClock clock([] { return december6(); });
+  auto target = openTargetStore(folderAnswer(), RunKind::Email);
+  std::ofstream(target.pstPath) << "another program's file";
+  closeTargetStore(target);
+  EXPECT_EQ(target.pstPath, folderAnswer() + "Kestrolin6.12.26 1.30.12 (2).pst");
+  EXPECT_TRUE(std::filesystem::exists(target.pstPath));
+  std::ifstream taken(folderAnswer() + "Kestrolin6.12.26 1.30.12.pst");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(taken), {}), "another program's file");
 }
 
 TEST_F(TargetStoreTest, AFolderGivenWithoutItsSeparatorGetsOneAndNoneIsDoubled) {
