@@ -1,6 +1,7 @@
 // The one registry of the MAPI property tags Mailferry writes or reads ([MS-OXPROPS]): the
 // store, folder, message, recipient and attachment bookkeeping of [MS-PST] 2.4, the Internet
-// mail properties of [MS-OXCMAIL] 2.2, the contact properties and the table columns.
+// mail properties of [MS-OXCMAIL] 2.2, the contact properties and the table columns. A tag's
+// name is its canonical name without "PidTag", a LID's its canonical name without "PidLid".
 #pragma once
 
 #include <cstdint>
@@ -158,13 +159,87 @@ constexpr std::uint32_t kLidSmartNoAttach = 0x8514;
 
 // ---- Contacts ([MS-OXOCNTC] 2.2) ------------------------------------------------------------
 
-constexpr PropTag kGeneration = 0x3A05001F;
+// Names and titles ([MS-OXOCNTC] 2.2.1.1, 2.2.1.6)
+constexpr PropTag kDisplayNamePrefix = 0x3A45001F;
 constexpr PropTag kGivenName = 0x3A06001F;
+constexpr PropTag kMiddleName = 0x3A44001F;
 constexpr PropTag kSurname = 0x3A11001F;
-constexpr PropTag kBusinessAddressStreet = 0x3A29001F;
+constexpr PropTag kGeneration = 0x3A05001F;
+constexpr PropTag kInitials = 0x3A0A001F;
+constexpr PropTag kTitle = 0x3A17001F;
+constexpr PropTag kCompanyName = 0x3A16001F;
+constexpr PropTag kDepartmentName = 0x3A18001F;
+constexpr PropTag kOfficeLocation = 0x3A19001F;
+constexpr PropTag kProfession = 0x3A46001F;
+constexpr PropTag kManagerName = 0x3A4E001F;
+constexpr PropTag kAssistant = 0x3A30001F;
+constexpr PropTag kSpouseName = 0x3A48001F;
+constexpr PropTag kBusinessHomePage = 0x3A51001F;
+
+// Telephone numbers ([MS-OXOCNTC] 2.2.1.4)
+constexpr PropTag kBusinessTelephoneNumber = 0x3A08001F;
+constexpr PropTag kBusinessFaxNumber = 0x3A24001F;
+constexpr PropTag kHomeTelephoneNumber = 0x3A09001F;
+constexpr PropTag kHomeFaxNumber = 0x3A25001F;
+constexpr PropTag kMobileTelephoneNumber = 0x3A1C001F;
+constexpr PropTag kPagerTelephoneNumber = 0x3A21001F;
+
+// Addresses ([MS-OXOCNTC] 2.2.1.3): the home address, and the mailing address Outlook copies
+// from the home or the work one.
+constexpr PropTag kHomeAddressStreet = 0x3A5D001F;
+constexpr PropTag kHomeAddressCity = 0x3A59001F;
+constexpr PropTag kHomeAddressStateOrProvince = 0x3A5C001F;
+constexpr PropTag kHomeAddressPostalCode = 0x3A5B001F;
+constexpr PropTag kHomeAddressCountry = 0x3A5A001F;
+constexpr PropTag kStreetAddress = 0x3A29001F;
+constexpr PropTag kLocality = 0x3A27001F;
+constexpr PropTag kStateOrProvince = 0x3A28001F;
+constexpr PropTag kPostalCode = 0x3A2A001F;
+constexpr PropTag kCountry = 0x3A26001F;
+constexpr PropTag kPostalAddress = 0x3A15001F;
+
+// Events ([MS-OXOCNTC] 2.2.1.5)
 constexpr PropTag kWeddingAnniversary = 0x3A410040;
 constexpr PropTag kBirthday = 0x3A420040;
-constexpr PropTag kDisplayNamePrefix = 0x3A45001F;
+
+// The icon Outlook shows for an item, and its value for a contact
+constexpr PropTag kIconIndex = 0x10800003;
+constexpr std::int32_t kIconContact = 0x00000200;
+
+// Named contact properties: their LIDs in PSETID_Address ([MS-OXOCNTC] 2.2.1)
+constexpr std::uint32_t kLidFileUnder = 0x8005;
+constexpr std::uint32_t kLidFileUnderId = 0x8006;
+constexpr std::uint32_t kLidHasPicture = 0x8015;
+constexpr std::uint32_t kLidHomeAddress = 0x801A;
+constexpr std::uint32_t kLidWorkAddress = 0x801B;
+constexpr std::uint32_t kLidPostalAddressId = 0x8022;
+constexpr std::uint32_t kLidAddressBookProviderEmailList = 0x8028;
+constexpr std::uint32_t kLidAddressBookProviderArrayType = 0x8029;
+constexpr std::uint32_t kLidHtml = 0x802B;
+constexpr std::uint32_t kLidWorkAddressStreet = 0x8045;
+constexpr std::uint32_t kLidWorkAddressCity = 0x8046;
+constexpr std::uint32_t kLidWorkAddressState = 0x8047;
+constexpr std::uint32_t kLidWorkAddressPostalCode = 0x8048;
+constexpr std::uint32_t kLidWorkAddressCountry = 0x8049;
+constexpr std::uint32_t kLidInstantMessagingAddress = 0x8062;
+constexpr std::uint32_t kLidBirthdayLocal = 0x80DE;
+constexpr std::uint32_t kLidWeddingAnniversaryLocal = 0x80DF;
+
+// The three e-mail slots ([MS-OXOCNTC] 2.2.1.2): PidLidEmail1DisplayName, PidLidEmail1AddressType,
+// PidLidEmail1EmailAddress, PidLidEmail1OriginalDisplayName, PidLidEmail1OriginalEntryId and the
+// same for Email2 and Email3.
+struct EmailSlotLids {
+  std::uint32_t displayName;
+  std::uint32_t addressType;
+  std::uint32_t emailAddress;
+  std::uint32_t originalDisplayName;
+  std::uint32_t originalEntryId;
+};
+constexpr EmailSlotLids kLidEmailSlots[3] = {
+    {0x8080, 0x8082, 0x8083, 0x8084, 0x8085},
+    {0x8090, 0x8092, 0x8093, 0x8094, 0x8095},
+    {0x80A0, 0x80A2, 0x80A3, 0x80A4, 0x80A5},
+};
 
 // ---- Template table columns ([MS-PST] 2.4.4.4.1 - 2.4.4.7, as Outlook writes them) ---------
 

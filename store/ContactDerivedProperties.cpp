@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "pst/KnownTags.h"
 #include "pst/messaging/OneOffEntryId.h"
 #include "store/ContactPropertySets.h"
 
@@ -11,6 +12,7 @@ namespace mailferry::store {
 
 namespace {
 
+namespace tags = pst::tags;
 using pst::PropType;
 using pst::PropValue;
 
@@ -46,20 +48,6 @@ void setNamedInt(pst::MessageSink& item, std::uint32_t lid, std::int32_t value) 
   item.set(addressNamedTag(item, lid, PropType::Int32), PropValue::int32(value));
 }
 
-// Per e-mail slot: PidLidEmailNDisplayName, AddressType, OriginalDisplayName, OriginalEntryId
-// ([MS-OXOCNTC] 2.2.1.2); the address itself is a put property.
-struct EmailLids {
-  std::uint32_t displayName;
-  std::uint32_t addressType;
-  std::uint32_t originalDisplayName;
-  std::uint32_t originalEntryId;
-};
-constexpr std::array<EmailLids, 3> kEmailLids = {
-    EmailLids{0x8080, 0x8082, 0x8084, 0x8085},
-    EmailLids{0x8090, 0x8092, 0x8094, 0x8095},
-    EmailLids{0x80A0, 0x80A2, 0x80A4, 0x80A5},
-};
-
 void writeEmailEntries(const ContactValues& values, const std::string& fullName,
                        pst::MessageSink& item) {
   std::vector<std::int32_t> present;
@@ -67,7 +55,8 @@ void writeEmailEntries(const ContactValues& values, const std::string& fullName,
   for (std::size_t slot = 0; slot < values.email.size(); ++slot) {
     const std::string& address = values.email[slot];
     if (address.empty()) continue;
-    const EmailLids& lids = kEmailLids[slot];
+    // The address itself is a put property; the rest of the slot follows from it.
+    const tags::EmailSlotLids& lids = tags::kLidEmailSlots[slot];
     const std::string displayName = composeEmailDisplayName(fullName, address);
     setNamedText(item, lids.displayName, displayName);
     setNamedText(item, lids.addressType, "SMTP");
@@ -78,16 +67,16 @@ void writeEmailEntries(const ContactValues& values, const std::string& fullName,
     arrayType |= 1 << slot;
   }
   if (present.empty()) return;
-  // PidLidAddressBookProviderEmailList and PidLidAddressBookProviderArrayType
-  item.set(addressNamedTag(item, 0x8028, PropType::MultiInt32), PropValue::multiInt32(present));
-  setNamedInt(item, 0x8029, arrayType);
+  item.set(addressNamedTag(item, tags::kLidAddressBookProviderEmailList, PropType::MultiInt32),
+           PropValue::multiInt32(present));
+  setNamedInt(item, tags::kLidAddressBookProviderArrayType, arrayType);
 }
 
 void writeAddresses(const ContactValues& values, pst::MessageSink& item) {
   const std::string work = composeAddress(values.work);
   const std::string home = composeAddress(values.home);
-  setNamedText(item, 0x801B, work);  // PidLidWorkAddress
-  setNamedText(item, 0x801A, home);  // PidLidHomeAddress
+  setNamedText(item, tags::kLidWorkAddress, work);
+  setNamedText(item, tags::kLidHomeAddress, home);
 
   // The mailing address is copied into the tags Outlook shows as "this is the mailing
   // address" ([MS-OXOCNTC] 2.2.1.3); the business one is preferred.
@@ -95,14 +84,14 @@ void writeAddresses(const ContactValues& values, pst::MessageSink& item) {
       !values.work.empty() ? kPostalWork : (!values.home.empty() ? kPostalHome : kPostalNone);
   // Outlook leaves PidLidPostalAddressId out when the contact has no address.
   if (postalId == kPostalNone) return;
-  setNamedInt(item, 0x8022, postalId);  // PidLidPostalAddressId
+  setNamedInt(item, tags::kLidPostalAddressId, postalId);
   const ContactAddress& mailing = postalId == kPostalWork ? values.work : values.home;
-  setText(item, 0x3A29001F, mailing.street);                         // PidTagStreetAddress
-  setText(item, 0x3A27001F, mailing.city);                           // PidTagLocality
-  setText(item, 0x3A28001F, mailing.state);                          // PidTagStateOrProvince
-  setText(item, 0x3A2A001F, mailing.postalCode);                     // PidTagPostalCode
-  setText(item, 0x3A26001F, mailing.country);                        // PidTagCountry
-  setText(item, 0x3A15001F, postalId == kPostalWork ? work : home);  // PidTagPostalAddress
+  setText(item, tags::kStreetAddress, mailing.street);
+  setText(item, tags::kLocality, mailing.city);
+  setText(item, tags::kStateOrProvince, mailing.state);
+  setText(item, tags::kPostalCode, mailing.postalCode);
+  setText(item, tags::kCountry, mailing.country);
+  setText(item, tags::kPostalAddress, postalId == kPostalWork ? work : home);
 }
 
 }  // namespace
@@ -149,19 +138,19 @@ std::string composeEmailDisplayName(const std::string& fullName, const std::stri
 }
 
 void writeDerivedContactProperties(const ContactValues& values, pst::MessageSink& item) {
-  item.set(0x001A001F, PropValue::utf8("IPM.Contact"));  // PidTagMessageClass
+  item.set(tags::kMessageClass, PropValue::utf8("IPM.Contact"));
 
   const std::string displayName = composeDisplayName(values);
-  setText(item, 0x3001001F, displayName);  // PidTagDisplayName
-  setText(item, 0x0037001F, displayName);  // PidTagSubject
+  setText(item, tags::kDisplayName, displayName);
+  setText(item, tags::kSubject, displayName);
   // Outlook keeps no PidTagNormalizedSubject in a PST (it follows from the subject), but it
   // keeps the conversation topic.
-  setText(item, 0x0070001F, displayName);              // PidTagConversationTopic
-  setText(item, 0x3A0A001F, composeInitials(values));  // PidTagInitials
+  setText(item, tags::kConversationTopic, displayName);
+  setText(item, tags::kInitials, composeInitials(values));
 
   const FileAs fileAs = composeFileAs(values);
-  setNamedText(item, 0x8005, fileAs.text);  // PidLidFileUnder
-  setNamedInt(item, 0x8006, fileAs.id);     // PidLidFileUnderId
+  setNamedText(item, tags::kLidFileUnder, fileAs.text);
+  setNamedInt(item, tags::kLidFileUnderId, fileAs.id);
 
   // Only a personal name labels an address; a company-only contact shows the address itself.
   const std::string fullName = joinNonEmpty(
@@ -170,12 +159,13 @@ void writeDerivedContactProperties(const ContactValues& values, pst::MessageSink
   writeEmailEntries(values, fullName, item);
   writeAddresses(values, item);
 
-  // PidLidHasPicture: no contact photo is attached.
-  item.set(addressNamedTag(item, 0x8015, PropType::Boolean), PropValue::boolean(false));
-  item.set(0x10800003, PropValue::int32(0x00000200));  // PidTagIconIndex: contact
-  item.set(0x0E070003, PropValue::int32(0x01));        // PidTagMessageFlags: read
-  item.set(0x00360003, PropValue::int32(0));           // PidTagSensitivity: normal
-  item.set(0x00170003, PropValue::int32(1));           // PidTagImportance: normal
+  // No contact photo is attached.
+  item.set(addressNamedTag(item, tags::kLidHasPicture, PropType::Boolean),
+           PropValue::boolean(false));
+  item.set(tags::kIconIndex, PropValue::int32(tags::kIconContact));
+  item.set(tags::kMessageFlags, PropValue::int32(tags::kMsgFlagRead));
+  item.set(tags::kSensitivity, PropValue::int32(0));  // normal
+  item.set(tags::kImportance, PropValue::int32(1));   // normal
 }
 
 }  // namespace mailferry::store

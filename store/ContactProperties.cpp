@@ -6,13 +6,15 @@
 #include <cstdio>
 #include <string>
 
-#include "store/ContactPropertySets.h"
+#include "pst/KnownTags.h"
 #include "pst/Utf.h"
+#include "store/ContactPropertySets.h"
 
 namespace mailferry::store {
 
 namespace {
 
+namespace tags = pst::tags;
 using pst::PropType;
 using pst::PropValue;
 
@@ -57,40 +59,48 @@ constexpr std::string_view kCategories = "Categories";
 
 // [MS-OXOCNTC] 2.2.1; the LIDs are in PSETID_Address. Categories is handled on its own.
 const std::array<NameMapping, 33> kMappings = {{
-    {"FirstName", {tagged(0x3A06001F)}, &field<&ContactValues::givenName>},
-    {"MiddleName", {tagged(0x3A44001F)}, &field<&ContactValues::middleName>},
-    {"LastName", {tagged(0x3A11001F)}, &field<&ContactValues::surname>},
-    {"JobTitle", {tagged(0x3A17001F)}},
-    {"CompanyName", {tagged(0x3A16001F)}, &field<&ContactValues::companyName>},
-    {"BusinessTelephoneNumber", {tagged(0x3A08001F)}},
-    {"BusinessFaxNumber", {tagged(0x3A24001F)}},
-    {"HomeTelephoneNumber", {tagged(0x3A09001F)}},
-    {"HomeFaxNumber", {tagged(0x3A25001F)}},
-    {"MobileTelephoneNumber", {tagged(0x3A1C001F)}},
-    {"PagerNumber", {tagged(0x3A21001F)}},
-    {"BusinessAddressStreet", {named(0x8045)}, &work<&ContactAddress::street>},
-    {"BusinessAddressCity", {named(0x8046)}, &work<&ContactAddress::city>},
-    {"BusinessAddressState", {named(0x8047)}, &work<&ContactAddress::state>},
-    {"BusinessAddressPostalCode", {named(0x8048)}, &work<&ContactAddress::postalCode>},
-    {"BusinessAddressCountry", {named(0x8049)}, &work<&ContactAddress::country>},
-    {"HomeAddressStreet", {tagged(0x3A5D001F)}, &home<&ContactAddress::street>},
-    {"HomeAddressCity", {tagged(0x3A59001F)}, &home<&ContactAddress::city>},
-    {"HomeAddressState", {tagged(0x3A5C001F)}, &home<&ContactAddress::state>},
-    {"HomeAddressPostalCode", {tagged(0x3A5B001F)}, &home<&ContactAddress::postalCode>},
-    {"HomeAddressCountry", {tagged(0x3A5A001F)}, &home<&ContactAddress::country>},
-    {"Email1Address", {named(0x8083)}, &email<0>},
-    {"Email2Address", {named(0x8093)}, &email<1>},
-    {"Email3Address", {named(0x80A3)}, &email<2>},
-    // PidTagBusinessHomePage, and PidLidHtml, which should hold the same value.
-    {"WebPage", {tagged(0x3A51001F), named(0x802B)}},
-    {"IMAddress", {named(0x8062)}},
-    {"Department", {tagged(0x3A18001F)}},
-    {"OfficeLocation", {tagged(0x3A19001F)}},
-    {"Profession", {tagged(0x3A46001F)}},
-    {"ManagerName", {tagged(0x3A4E001F)}},
-    {"AssistantName", {tagged(0x3A30001F)}},
-    {"Spouse", {tagged(0x3A48001F)}},
-    {"Body", {tagged(0x1000001F)}},
+    {"FirstName", {tagged(tags::kGivenName)}, &field<&ContactValues::givenName>},
+    {"MiddleName", {tagged(tags::kMiddleName)}, &field<&ContactValues::middleName>},
+    {"LastName", {tagged(tags::kSurname)}, &field<&ContactValues::surname>},
+    {"JobTitle", {tagged(tags::kTitle)}},
+    {"CompanyName", {tagged(tags::kCompanyName)}, &field<&ContactValues::companyName>},
+    {"BusinessTelephoneNumber", {tagged(tags::kBusinessTelephoneNumber)}},
+    {"BusinessFaxNumber", {tagged(tags::kBusinessFaxNumber)}},
+    {"HomeTelephoneNumber", {tagged(tags::kHomeTelephoneNumber)}},
+    {"HomeFaxNumber", {tagged(tags::kHomeFaxNumber)}},
+    {"MobileTelephoneNumber", {tagged(tags::kMobileTelephoneNumber)}},
+    {"PagerNumber", {tagged(tags::kPagerTelephoneNumber)}},
+    {"BusinessAddressStreet", {named(tags::kLidWorkAddressStreet)}, &work<&ContactAddress::street>},
+    {"BusinessAddressCity", {named(tags::kLidWorkAddressCity)}, &work<&ContactAddress::city>},
+    {"BusinessAddressState", {named(tags::kLidWorkAddressState)}, &work<&ContactAddress::state>},
+    {"BusinessAddressPostalCode",
+     {named(tags::kLidWorkAddressPostalCode)},
+     &work<&ContactAddress::postalCode>},
+    {"BusinessAddressCountry",
+     {named(tags::kLidWorkAddressCountry)},
+     &work<&ContactAddress::country>},
+    {"HomeAddressStreet", {tagged(tags::kHomeAddressStreet)}, &home<&ContactAddress::street>},
+    {"HomeAddressCity", {tagged(tags::kHomeAddressCity)}, &home<&ContactAddress::city>},
+    {"HomeAddressState",
+     {tagged(tags::kHomeAddressStateOrProvince)},
+     &home<&ContactAddress::state>},
+    {"HomeAddressPostalCode",
+     {tagged(tags::kHomeAddressPostalCode)},
+     &home<&ContactAddress::postalCode>},
+    {"HomeAddressCountry", {tagged(tags::kHomeAddressCountry)}, &home<&ContactAddress::country>},
+    {"Email1Address", {named(tags::kLidEmailSlots[0].emailAddress)}, &email<0>},
+    {"Email2Address", {named(tags::kLidEmailSlots[1].emailAddress)}, &email<1>},
+    {"Email3Address", {named(tags::kLidEmailSlots[2].emailAddress)}, &email<2>},
+    // PidLidHtml should hold the same value as PidTagBusinessHomePage.
+    {"WebPage", {tagged(tags::kBusinessHomePage), named(tags::kLidHtml)}},
+    {"IMAddress", {named(tags::kLidInstantMessagingAddress)}},
+    {"Department", {tagged(tags::kDepartmentName)}},
+    {"OfficeLocation", {tagged(tags::kOfficeLocation)}},
+    {"Profession", {tagged(tags::kProfession)}},
+    {"ManagerName", {tagged(tags::kManagerName)}},
+    {"AssistantName", {tagged(tags::kAssistant)}},
+    {"Spouse", {tagged(tags::kSpouseName)}},
+    {"Body", {tagged(tags::kBody)}},
 }};
 
 // PidNameKeywords: one value per category; Outlook's single string separates them with
@@ -115,9 +125,6 @@ std::string hexTag(pst::PropTag tag) {
   std::snprintf(text, sizeof text, "0x%08X", tag);
   return text;
 }
-
-constexpr std::uint32_t kBirthdayLocalLid = 0x80DE;
-constexpr std::uint32_t kWeddingAnniversaryLocalLid = 0x80DF;
 
 }  // namespace
 
@@ -171,9 +178,9 @@ void ContactPropertyWriter::put(std::string_view name, std::string_view value) {
 }
 
 void ContactPropertyWriter::putTag(pst::PropTag tag, std::string_view text) {
-  if (tag == pst::tags::kDisplayNamePrefix) {
+  if (tag == tags::kDisplayNamePrefix) {
     values_.prefix = text;
-  } else if (tag == pst::tags::kGeneration) {
+  } else if (tag == tags::kGeneration) {
     values_.generation = text;
   } else {
     throw UnknownContactProperty("contact text property tag not supported: " + hexTag(tag));
@@ -184,10 +191,10 @@ void ContactPropertyWriter::putTag(pst::PropTag tag, std::string_view text) {
 void ContactPropertyWriter::putTag(pst::PropTag tag,
                                    std::optional<std::chrono::year_month_day> date) {
   std::uint32_t localLid = 0;
-  if (tag == pst::tags::kBirthday) {
-    localLid = kBirthdayLocalLid;
-  } else if (tag == pst::tags::kWeddingAnniversary) {
-    localLid = kWeddingAnniversaryLocalLid;
+  if (tag == tags::kBirthday) {
+    localLid = tags::kLidBirthdayLocal;
+  } else if (tag == tags::kWeddingAnniversary) {
+    localLid = tags::kLidWeddingAnniversaryLocal;
   } else {
     throw UnknownContactProperty("contact date property tag not supported: " + hexTag(tag));
   }

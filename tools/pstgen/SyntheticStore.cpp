@@ -93,7 +93,7 @@ void writeContact(PstStore& store, Nid folder, std::uint32_t index) {
   item->set(tags::kDisplayName, text(c.displayName));
   item->set(tags::kGivenName, text(c.givenName));
   item->set(tags::kSurname, text(c.surname));
-  item->set(tags::kBusinessAddressStreet, text(c.workStreet));
+  item->set(tags::kStreetAddress, text(c.workStreet));
   auto named = [&](std::uint32_t lid, PropType type) {
     return item->namedTag(NamedProperty{psetidAddress(), lid}, type);
   };
