@@ -3,6 +3,8 @@
 
 #include <random>
 
+#include "pst/ByteOrder.h"
+
 namespace mailferry::mime {
 
 namespace {
@@ -28,10 +30,7 @@ std::vector<std::uint8_t> addressSearchKey(std::string_view addressType, std::st
 std::vector<std::uint8_t> newMessageSearchKey() {
   static thread_local std::mt19937_64 generator{std::random_device{}()};
   std::vector<std::uint8_t> key(16);
-  for (std::size_t i = 0; i < key.size(); i += 8) {
-    const std::uint64_t v = generator();
-    for (std::size_t b = 0; b < 8; ++b) key[i + b] = static_cast<std::uint8_t>(v >> (8 * b));
-  }
+  for (std::size_t i = 0; i < key.size(); i += 8) pst::store64(key.data() + i, generator());
   // A version-4 GUID, like the ones Outlook writes.
   key[7] = static_cast<std::uint8_t>((key[7] & 0x0F) | 0x40);
   key[8] = static_cast<std::uint8_t>((key[8] & 0x3F) | 0x80);

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "mime/BodySelection.h"
+#include "pst/ByteOrder.h"
 
 namespace mailferry::mime {
 
@@ -17,10 +18,7 @@ bool isTnefPart(GMimePart* part) {
 }
 
 bool hasTnefSignature(std::span<const std::uint8_t> head) {
-  if (head.size() < 4) return false;
-  const std::uint32_t v =
-      head[0] | (head[1] << 8) | (head[2] << 16) | (static_cast<std::uint32_t>(head[3]) << 24);
-  return v == kTnefSignature;
+  return head.size() >= 4 && pst::le32(head, 0) == kTnefSignature;
 }
 
 }  // namespace mailferry::mime

@@ -2,6 +2,7 @@
 // keyed by the [MS-PST] hash, which is checked against every string name in Outlook's map.
 #include <gtest/gtest.h>
 
+#include "pst/ByteOrder.h"
 #include "pst/KnownTags.h"
 #include "pst/messaging/MessageWriter.h"
 #include "pst/messaging/NameToIdMap.h"
@@ -24,19 +25,15 @@ struct Record {
 std::vector<Record> records(const std::vector<std::uint8_t>& bytes) {
   std::vector<Record> out;
   for (std::size_t i = 0; i + 8 <= bytes.size(); i += 8)
-    out.push_back(
-        {static_cast<std::uint32_t>(testing::asInt32({bytes.begin() + i, bytes.begin() + i + 4})),
-         static_cast<std::uint16_t>(bytes[i + 4] | bytes[i + 5] << 8),
-         static_cast<std::uint16_t>(bytes[i + 6] | bytes[i + 7] << 8)});
+    out.push_back({le32(bytes, i), le16(bytes, i + 4), le16(bytes, i + 6)});
   return out;
 }
 
 std::u16string nameAt(const std::vector<std::uint8_t>& strings, std::uint32_t offset) {
-  const auto length = static_cast<std::uint32_t>(
-      testing::asInt32({strings.begin() + offset, strings.begin() + offset + 4}));
+  const std::uint32_t length = le32(strings, offset);
   std::u16string name;
   for (std::uint32_t i = 0; i < length; i += 2)
-    name.push_back(static_cast<char16_t>(strings[offset + 4 + i] | strings[offset + 5 + i] << 8));
+    name.push_back(static_cast<char16_t>(le16(strings, offset + 4 + i)));
   return name;
 }
 

@@ -1,8 +1,10 @@
 // Reads a written store back for the messaging tests.
 #include "tests/pst-messaging/StoreProbe.h"
+#include "pst/ByteOrder.h"
 #include "pst/PstError.h"
 #include "pst/Utf.h"
 
+#include <algorithm>
 #include <random>
 
 namespace mailferry::pst::testing {
@@ -113,14 +115,12 @@ std::uint64_t StoreProbe::onDiskSize(Bid data, Bid sub) const {
 std::string utf16leToUtf8(const std::vector<std::uint8_t>& bytes) {
   std::u16string s;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-    s.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+    s.push_back(static_cast<char16_t>(le16(bytes, i)));
   return toUtf8(s);
 }
 
 std::int32_t asInt32(const std::vector<std::uint8_t>& bytes) {
-  std::uint32_t v = 0;
-  for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) v |= std::uint32_t{bytes[i]} << (8 * i);
-  return static_cast<std::int32_t>(v);
+  return static_cast<std::int32_t>(readLe(bytes, 0, std::min<std::size_t>(4, bytes.size())));
 }
 
 }  // namespace mailferry::pst::testing
