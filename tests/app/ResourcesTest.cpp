@@ -2,7 +2,6 @@
 // in its fixed sizes, the help page as a real MHTML document, and the error numbering.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <QImage>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -87,10 +87,9 @@ std::vector<Resource> parseRes(const std::string& b) {
 class WindowsResourcesTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const fs::path dir = fs::temp_directory_path() / ("mailferry-res-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    res_ = dir / "mailferry.res";
-    coff_ = dir / "mailferry.o";
+    folder_ = std::make_unique<mailferry::testing::TempFolder>("res");
+    res_ = *folder_ / "mailferry.res";
+    coff_ = *folder_ / "mailferry.o";
     const fs::path rc = sourceDir() / "app" / "resources" / "mailferry.rc";
     // Without the cross compiler, the host's C preprocessor serves windres just as well.
     const std::string pre = std::system("command -v i686-w64-mingw32-gcc >/dev/null 2>&1") == 0
@@ -103,7 +102,7 @@ class WindowsResourcesTest : public ::testing::Test {
     coffStatus_ = std::system((base + " -O coff -o '" + coff_.string() + "'").c_str());
     resources_ = resStatus_ == 0 ? parseRes(readFile(res_)) : std::vector<Resource>{};
   }
-  static void TearDownTestSuite() { fs::remove_all(res_.parent_path()); }
+  static void TearDownTestSuite() { folder_.reset(); }
 
   static const Resource* find(int type, int name) {
     for (const Resource& r : resources_) {
@@ -112,6 +111,7 @@ class WindowsResourcesTest : public ::testing::Test {
     return nullptr;
   }
 
+  static inline std::unique_ptr<mailferry::testing::TempFolder> folder_;
   static inline fs::path res_, coff_;
   static inline int resStatus_ = -1, coffStatus_ = -1;
   static inline std::vector<Resource> resources_;

@@ -9,37 +9,11 @@
 #include <string_view>
 
 #include "pst/Utf.h"
+#include "tests/support/TempFolder.h"
 
 namespace mailferry::contacts::testing {
 
-// A folder under the system temporary folder, removed with its content at the end.
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("mailferry-contacts-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-
-  std::filesystem::path write(const std::string& name, std::string_view bytes) const {
-    const auto file = path_ / name;
-    std::ofstream out(file, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return file;
-  }
-
- private:
-  std::filesystem::path path_;
-};
+using mailferry::testing::TempFolder;
 
 // The pieces of a contact file; each returns the XML of one collection entry.
 inline std::string contactDocument(std::string_view body) {

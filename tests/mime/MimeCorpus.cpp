@@ -258,22 +258,4 @@ void writeCorpus(const std::filesystem::path& folder) {
   for (const auto& file : corpusFiles()) writeFile(folder / file.relativePath, file.bytes);
 }
 
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "mailferry-mime-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr)
-    throw std::runtime_error("cannot make a temporary folder");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::filesystem::path TempFolder::write(const std::string& name, const std::string& bytes) const {
-  const auto path = path_ / name;
-  writeFile(path, bytes);
-  return path;
-}
-
 }  // namespace mailferry::mime::testing

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
+
 namespace mailferry::mime::testing {
 
 std::string base64(const std::string& bytes, std::size_t lineLength = 76);
@@ -43,18 +45,6 @@ std::vector<CorpusFile> corpusFiles();
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 void writeCorpus(const std::filesystem::path& folder);
 
-// A temporary folder removed with its content at the end of the test.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path write(const std::string& name, const std::string& bytes) const;
-
- private:
-  std::filesystem::path path_;
-};
+using mailferry::testing::TempFolder;
 
 }  // namespace mailferry::mime::testing

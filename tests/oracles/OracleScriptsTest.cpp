@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 
+#include "tests/support/TempFolder.h"
 #include "tests/support/TestData.h"
 
 namespace {
@@ -37,22 +37,20 @@ class OracleScripts : public ::testing::Test {
     const char* oracles = std::getenv("MAILFERRY_ORACLES");
     ASSERT_NE(oracles, nullptr);
     oracles_ = oracles;
-    std::random_device rd;
-    dir_ = std::filesystem::temp_directory_path() / ("mailferry-oracles-" + std::to_string(rd()));
-    std::filesystem::create_directories(dir_);
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   std::filesystem::path write(const std::string& name, const std::string& text) {
     std::ofstream(dir_ / name) << text;
     return dir_ / name;
   }
   std::string compare(const std::string& args) {
-    return oracles_ + "/compare-readers '" + mailferry::testing::referencePst().string() + "' " + args;
+    return oracles_ + "/compare-readers '" + mailferry::testing::referencePst().string() + "' " +
+           args;
   }
 
   std::string oracles_;
-  std::filesystem::path dir_;
+  mailferry::testing::TempFolder folder_{"oracles"};
+  const std::filesystem::path dir_ = folder_.path();
 };
 
 TEST_F(OracleScripts, AllThreeReadersOpenOutlooksFileAndAgree) {
@@ -97,7 +95,8 @@ TEST_F(OracleScripts, ChecksAnExpectationAndReportsEachWrongField) {
 
 TEST_F(OracleScripts, EachDumpPrintsTheCommonShape) {
   for (const std::string dump : {"dump-pypff", "dump-readpst", "dump-pst-extractor.js"}) {
-    const RunResult r = run(oracles_ + "/" + dump + " '" + mailferry::testing::referencePst().string() + "'");
+    const RunResult r =
+        run(oracles_ + "/" + dump + " '" + mailferry::testing::referencePst().string() + "'");
     EXPECT_EQ(r.status, 0) << dump << "\n" << r.output;
     for (const char* key : {"\"reader\"", "\"storeName\": \"Personal Folders\"", "\"folders\"",
                             "\"path\": \"Contacts\"", "\"email1\": \"contact1@rjohnson.id.au\""})

@@ -13,11 +13,11 @@
 namespace mailferry::pst {
 namespace {
 
+using mailferry::testing::TempFolder;
 using testing::StoreProbe;
-using testing::TempDir;
 
 TEST(Commits, ACrashLosesOnlyTheItemsSinceTheLastAutomaticCommit) {
-  TempDir dir;
+  TempFolder dir;
   const auto file = dir / "live.pst";
   const auto snapshot = dir / "snapshot.pst";
   CommitPolicy policy;
@@ -47,7 +47,7 @@ TEST(Commits, ACrashLosesOnlyTheItemsSinceTheLastAutomaticCommit) {
 }
 
 TEST(Commits, ByteThresholdCommitsLargeItemsEarly) {
-  TempDir dir;
+  TempFolder dir;
   const auto file = dir / "bytes.pst";
   CommitPolicy policy;
   policy.itemsPerCommit = 0;
@@ -66,7 +66,7 @@ TEST(Commits, ByteThresholdCommitsLargeItemsEarly) {
 }
 
 TEST(Commits, SlowWorkIsCommittedThreeSecondsAfterTheLastCommit) {
-  TempDir dir;
+  TempFolder dir;
   const auto file = dir / "slow.pst";
   std::chrono::steady_clock::time_point now{};
   CommitPolicy policy;
@@ -89,7 +89,7 @@ TEST(Commits, SlowWorkIsCommittedThreeSecondsAfterTheLastCommit) {
 }
 
 TEST(Commits, ClosedStoreRefusesWork) {
-  TempDir dir;
+  TempFolder dir;
   auto store = PstStore::create(dir / "closed.pst", u"Closed");
   store->close();
   EXPECT_THROW(store->addFolder(store->ipmSubtree(), u"X"), PstError);

@@ -13,11 +13,11 @@
 namespace mailferry::pst {
 namespace {
 
+using mailferry::testing::TempFolder;
 using testing::StoreProbe;
-using testing::TempDir;
 
 TEST(DefaultFolders, ValidatedStoreHasEveryDefaultFolderAndItsPointers) {
-  TempDir dir;
+  TempFolder dir;
   const auto file = dir / "validated.pst";
   Guid uid{};
   std::map<DefaultFolder, Nid> defaults;
@@ -95,7 +95,7 @@ TEST(DefaultFolders, ValidatedStoreHasEveryDefaultFolderAndItsPointers) {
 }
 
 TEST(DefaultFolders, AFolderOfTheDefaultNameMadeEarlierBecomesTheDefault) {
-  TempDir dir;
+  TempFolder dir;
   auto store = PstStore::create(dir / "early.pst", u"Early");
   const Nid contacts = store->addFolder(store->ipmSubtree(), u"Contacts", u"IPF.Contact");
   store->validateIpmTree();

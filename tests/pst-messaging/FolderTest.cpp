@@ -11,8 +11,8 @@
 namespace mailferry::pst {
 namespace {
 
+using mailferry::testing::TempFolder;
 using testing::StoreProbe;
-using testing::TempDir;
 
 const ReadRow* rowOf(const TableContextReader& table, Nid rowId) {
   for (const auto& row : table.rows())
@@ -28,7 +28,7 @@ void saveMessage(PstStore& store, Nid folder, const std::string& subject, bool r
 }
 
 TEST(Folders, NestedFoldersAreRowsOfTheirParentsWithTheirOwnProperties) {
-  TempDir dir;
+  TempFolder dir;
   const auto file = dir / "folders.pst";
   Nid mail = 0, inbox = 0, archive = 0;
   {
@@ -69,7 +69,7 @@ TEST(Folders, NestedFoldersAreRowsOfTheirParentsWithTheirOwnProperties) {
 }
 
 TEST(Folders, CountsFollowSavedMessagesInThePcAndInTheParentsRow) {
-  TempDir dir;
+  TempFolder dir;
   const auto file = dir / "counts.pst";
   Nid folder = 0, empty = 0;
   {
@@ -100,7 +100,7 @@ TEST(Folders, CountsFollowSavedMessagesInThePcAndInTheParentsRow) {
 }
 
 TEST(Folders, UnknownFolderIsAnError) {
-  TempDir dir;
+  TempFolder dir;
   auto store = PstStore::create(dir / "unknown.pst", u"Unknown");
   EXPECT_THROW(store->addFolder(0x12345602, u"X"), PstError);
   EXPECT_THROW(store->addMessage(0x12345602), PstError);

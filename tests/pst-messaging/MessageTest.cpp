@@ -16,8 +16,8 @@
 namespace mailferry::pst {
 namespace {
 
+using mailferry::testing::TempFolder;
 using testing::StoreProbe;
-using testing::TempDir;
 
 std::vector<std::uint8_t> pattern(std::size_t size, std::uint8_t seed) {
   std::vector<std::uint8_t> out(size);
@@ -45,7 +45,7 @@ class Messages : public ::testing::Test {
     return StoreProbe(file_);
   }
 
-  TempDir dir_;
+  TempFolder dir_;
   std::filesystem::path file_;
   std::unique_ptr<PstStore> store_;
   Nid folder_ = 0;

@@ -13,8 +13,8 @@
 namespace mailferry::pst {
 namespace {
 
+using mailferry::testing::TempFolder;
 using testing::StoreProbe;
-using testing::TempDir;
 
 struct Record {
   std::uint32_t key;
@@ -68,7 +68,7 @@ TEST(NameToIdMap, OutlooksMapFollowsTheSameHashAndBuckets) {
 }
 
 TEST(NameToIdMap, NamesGetDenseIdsAndAreWrittenAsOutlookLaysThemOut) {
-  TempDir dir;
+  TempFolder dir;
   const auto file = dir / "names.pst";
   const Guid address = guidFromString("{00062004-0000-0000-C000-000000000046}");
   const Guid headers = guidFromString("{00020386-0000-0000-C000-000000000046}");

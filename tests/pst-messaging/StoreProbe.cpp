@@ -5,21 +5,8 @@
 #include "pst/Utf.h"
 
 #include <algorithm>
-#include <random>
 
 namespace mailferry::pst::testing {
-
-TempDir::TempDir() {
-  std::random_device rd;
-  path_ = std::filesystem::temp_directory_path() /
-          ("mailferry-messaging-" + std::to_string(rd()) + std::to_string(rd()));
-  std::filesystem::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
 
 StoreProbe::StoreProbe(const std::filesystem::path& file) : ndb_(NdbReader::open(file)) {}
 

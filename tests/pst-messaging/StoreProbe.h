@@ -11,22 +11,9 @@
 #include "pst/ltp/PropertyContext.h"
 #include "pst/ltp/TableContext.h"
 #include "pst/ndb/NdbReader.h"
+#include "tests/support/TempFolder.h"
 
 namespace mailferry::pst::testing {
-
-// A temporary folder removed with everything in it at the end of a test.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
 
 class StoreProbe {
  public:

@@ -16,8 +16,8 @@
 namespace mailferry::pst {
 namespace {
 
+using mailferry::testing::TempFolder;
 using testing::StoreProbe;
-using testing::TempDir;
 
 class NewStore : public ::testing::Test {
  protected:
@@ -30,7 +30,7 @@ class NewStore : public ::testing::Test {
     outlook_ = std::make_unique<StoreProbe>(mailferry::testing::referencePst());
   }
 
-  TempDir dir_;
+  TempFolder dir_;
   std::filesystem::path file_;
   Guid uid_{};
   std::unique_ptr<StoreProbe> ours_;

@@ -42,7 +42,7 @@ void copyTruncated(const std::filesystem::path& from, const std::filesystem::pat
 }
 
 TEST(Commit, DeepTreesOverManyNodesAndBlocks) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "many.pst";
   constexpr std::uint32_t kNodes = 4000;
   constexpr std::uint32_t kBlocksPerNode = 50;  // 200,000 blocks
@@ -83,7 +83,7 @@ TEST(Commit, DeepTreesOverManyNodesAndBlocks) {
 }
 
 TEST(Commit, OnlyChangedPagesAreRewritten) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "cow.pst";
   auto db = NodeDatabase::create(path);
   for (std::uint32_t i = 0; i < 2990; ++i) {  // no leaf is full: the next entry splits none
@@ -111,7 +111,7 @@ TEST(Commit, OnlyChangedPagesAreRewritten) {
 }
 
 TEST(Commit, ThePreviousCommitStaysIntactOnDisk) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "previous.pst";
   auto db = NodeDatabase::create(path);
   std::vector<Nid> nids;
@@ -147,7 +147,7 @@ TEST(Commit, ThePreviousCommitStaysIntactOnDisk) {
 }
 
 TEST(Commit, TruncatedFilesKeepTheLastCommit) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "crash.pst";
   auto db = NodeDatabase::create(path);
   const auto body = testing::patternBytes(200000, 1);
@@ -189,7 +189,7 @@ TEST(Commit, AFailedWriteKeepsTheLastCommit) {
 #ifdef _WIN32
   GTEST_SKIP() << "needs fork and a file size limit (setrlimit), which Windows lacks";
 #else
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "full.pst";
   const auto body = testing::patternBytes(300, 1);
   const pid_t child = ::fork();
@@ -234,7 +234,7 @@ TEST(Commit, AFailedWriteKeepsTheLastCommit) {
 }
 
 TEST(Commit, FMapPastThirtyOneMegabytes) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "fmap.pst";
   auto db = NodeDatabase::create(path);
   // 34 MB of blocks that repeat one pattern, 8 KB at a time.
@@ -272,7 +272,7 @@ std::optional<std::uint64_t> diskBytesWritten() {
 }
 
 TEST(Commit, BackgroundCommitsHaveTheDiskWriteEachByteAboutOnce) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "once.pst";
   const auto before = diskBytesWritten();
   if (!before) GTEST_SKIP() << "the system does not count bytes written to disk";

@@ -26,7 +26,7 @@ int treeLevel(const NdbReader& reader, Bid root) {
 }
 
 TEST(DataTree, StreamsOfEveryBoundarySizeReadBackExactly) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "streams.pst";
   struct Case {
     std::size_t size;
@@ -90,7 +90,7 @@ TEST(DataTree, StreamsOfEveryBoundarySizeReadBackExactly) {
 }
 
 TEST(DataTree, TreesOverGivenLeavesKeepTheirSizes) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "leaves.pst";
   auto db = NodeDatabase::create(path);
   std::vector<Bid> leaves;
@@ -121,7 +121,7 @@ TEST(DataTree, TreesOverGivenLeavesKeepTheirSizes) {
 }
 
 TEST(DataTree, SubnodeTreesPastOneSlBlock) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "subnodes.pst";
   auto db = NodeDatabase::create(path);
   std::vector<SubnodeEntry> entries;

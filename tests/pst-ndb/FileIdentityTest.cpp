@@ -13,7 +13,7 @@
 namespace mailferry::pst {
 namespace {
 
-using mailferry::testing::NdbTempDir;
+using mailferry::testing::TempFolder;
 namespace fs = std::filesystem;
 
 FileIdentity createFile(const fs::path& path) {
@@ -26,7 +26,7 @@ std::string text(const fs::path& path) {
 }
 
 TEST(FileIdentityTest, AFileThatTookTheNameIsLeftAlone) {
-  NdbTempDir dir;
+  TempFolder dir;
   const FileIdentity ours = createFile(dir / "run.pst");
   // Ours still exists (so no file can have its identity) under another name.
   fs::rename(dir / "run.pst", dir / "moved.pst");
@@ -40,7 +40,7 @@ TEST(FileIdentityTest, AFileThatTookTheNameIsLeftAlone) {
 }
 
 TEST(FileIdentityTest, ARenameReplacesNothing) {
-  NdbTempDir dir;
+  TempFolder dir;
   const FileIdentity ours = createFile(dir / "run.pst");
   std::ofstream(dir / "taken.pst") << "keep";
   try {

@@ -21,7 +21,7 @@ std::vector<std::uint8_t> blockContent(std::uint32_t index) {
 }
 
 TEST(HugeStream, PastTwoGigabytes) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "huge.pst";
   constexpr std::uint64_t kTotal = 2'150'000'000;
   const std::uint32_t fullBlocks = static_cast<std::uint32_t>(kTotal / kMaxBlockData);

@@ -13,7 +13,7 @@ void BM_PlainStream(benchmark::State& state) {
   const std::uint64_t total = static_cast<std::uint64_t>(state.range(0)) << 20;
   const auto chunk = testing::patternBytes(1 << 20, 1);
   for (auto _ : state) {
-    testing::NdbTempDir dir;
+    mailferry::testing::TempFolder dir;
     auto db = NodeDatabase::create(dir / "stream.pst");
     auto writer = db->streamData();
     for (std::uint64_t done = 0; done < total; done += chunk.size()) writer.append(chunk);
@@ -32,7 +32,7 @@ BENCHMARK(BM_PlainStream)
 void BM_SmallBlocks(benchmark::State& state) {
   const auto bytes = testing::patternBytes(600, 2);
   for (auto _ : state) {
-    testing::NdbTempDir dir;
+    mailferry::testing::TempFolder dir;
     auto db = NodeDatabase::create(dir / "small.pst");
     for (int i = 0; i < state.range(0); ++i) {
       db->putNode(db->allocateNid(NidType::NormalMessage), {db->writeBlock(bytes), 0}, 0x122);

@@ -1,4 +1,4 @@
-// Temporary folders, whole-file reads and deterministic test data for the node database tests.
+// Whole-file reads and deterministic test data for the node database tests.
 #pragma once
 
 #include <cstdint>
@@ -9,30 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
 #include "tests/support/TestData.h"
 
 namespace mailferry::testing {
-
-class NdbTempDir {
- public:
-  NdbTempDir() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() /
-            ("mailferry-ndb-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
-  }
-  ~NdbTempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  NdbTempDir(const NdbTempDir&) = delete;
-  NdbTempDir& operator=(const NdbTempDir&) = delete;
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 inline std::vector<std::uint8_t> readWholeFile(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);

@@ -21,7 +21,7 @@ Header headerOf(const std::filesystem::path& p) {
 }
 
 TEST(NodeDatabase, CreatesAValidEmptyFile) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "empty.pst";
   {
     auto db = NodeDatabase::create(path);
@@ -50,7 +50,7 @@ TEST(NodeDatabase, CreatesAValidEmptyFile) {
 }
 
 TEST(NodeDatabase, NeverOverwritesAnExistingFile) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "precious.pst";
   testing::writeWholeFile(path, {1, 2, 3});
   try {
@@ -66,7 +66,7 @@ TEST(NodeDatabase, NeverOverwritesAnExistingFile) {
 }
 
 TEST(NodeDatabase, NodeIdCountersFollowOutlook) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "ids.pst";
   auto db = NodeDatabase::create(path);
   Header h = headerOf(path);
@@ -103,7 +103,7 @@ TEST(NodeDatabase, NodeIdCountersFollowOutlook) {
 }
 
 TEST(NodeDatabase, EachHeaderWriteChangesDwUnique) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "unique.pst";
   auto db = NodeDatabase::create(path);
   std::uint32_t last = headerOf(path).unique;
@@ -117,7 +117,7 @@ TEST(NodeDatabase, EachHeaderWriteChangesDwUnique) {
 }
 
 TEST(NodeDatabase, DataBlocksAreEncodedAsRequested) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto plain = testing::patternBytes(3000, 7);
   for (CryptMethod crypt : {CryptMethod::None, CryptMethod::Permute}) {
     const auto path = dir / (crypt == CryptMethod::None ? "none.pst" : "permute.pst");
@@ -146,7 +146,7 @@ TEST(NodeDatabase, DataBlocksAreEncodedAsRequested) {
 }
 
 TEST(NodeDatabase, RejectsBadBlocksAndReferences) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "bad.pst";
   auto db = NodeDatabase::create(path);
   EXPECT_THROW(db->writeBlock(std::vector<std::uint8_t>(kMaxBlockData + 1)), PstError);

@@ -37,7 +37,7 @@ std::vector<std::uint8_t> inverted(std::vector<std::uint8_t> bytes) {
 }
 
 TEST(OutputFileTest, AppendedBytesReadBackBeforeAndAfterTheirBatchIsWritten) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   OutputFile file(dir / "out.bin", [](std::span<std::uint8_t> area) {
     for (auto& b : area) b = static_cast<std::uint8_t>(~b);  // sealing inverts every byte
   });
@@ -67,7 +67,7 @@ TEST(OutputFileTest, AppendedBytesReadBackBeforeAndAfterTheirBatchIsWritten) {
 }
 
 TEST(OutputFileTest, PatchesLandInTheBufferBehindItAndAcrossItsStart) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "patched.bin";
   const std::vector<std::uint8_t> filler(1 << 20, 0x11);
   const auto patch = counting(512, 3);
@@ -101,7 +101,7 @@ TEST(OutputFileTest, PatchesLandInTheBufferBehindItAndAcrossItsStart) {
 // Offsets past 4 GB, beyond 32 bits, reach the file as they are: an append, a write at a fixed
 // place, the size. The gap before them stays a hole where the file system has holes.
 TEST(OutputFileTest, OffsetsPastFourGigabytes) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "large.bin";
   constexpr std::uint64_t kFar = (5ull << 30) + 12345;
   {
@@ -138,7 +138,7 @@ TEST(OutputFileTest, SyncedPagesLeaveTheFileCacheWhenAskedTo) {
 #ifdef _WIN32
   GTEST_SKIP() << "Windows has no call that drops a file's pages from its cache";
 #else
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   struct statfs fs {};
   constexpr long kTmpfsMagic = 0x01021994;
   if (::statfs(dir.path().c_str(), &fs) == 0 && fs.f_type == kTmpfsMagic) {

@@ -16,7 +16,7 @@ namespace {
 using namespace format;
 
 TEST(ReferenceCount, SharedBlocksCountEveryUser) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "shared.pst";
   auto db = NodeDatabase::create(path);
   const Bid shared = db->writeBlock(testing::patternBytes(40, 1));
@@ -31,7 +31,7 @@ TEST(ReferenceCount, SharedBlocksCountEveryUser) {
 }
 
 TEST(ReferenceCount, ReplacedAndRemovedTreesAreFreedWithTheirChildren) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "replace.pst";
   auto db = NodeDatabase::create(path);
   const auto big = testing::patternBytes(3 * kMaxBlockData + 10, 1);
@@ -65,7 +65,7 @@ TEST(ReferenceCount, ReplacedAndRemovedTreesAreFreedWithTheirChildren) {
 }
 
 TEST(ReferenceCount, BlocksNothingReferencedAreFreedAtCommit) {
-  testing::NdbTempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto path = dir / "abandoned.pst";
   auto db = NodeDatabase::create(path);
   const Bid used = db->writeBlock(testing::patternBytes(10, 1));

@@ -10,7 +10,7 @@ namespace mailferry::pst {
 namespace {
 
 TEST(HugeStore, AStorePastTwoGigabytesOpensInEveryReader) {
-  testing::TempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto pst = dir / "huge.pst";
   pstgen::SyntheticOptions o;
   o.folders = 2;

@@ -17,7 +17,7 @@ using testing::ItemDetail;
 // written; every folder the readers list must be one that was written.
 void roundTrip(const pstgen::SyntheticOptions& options, ItemDetail detail,
                const std::string& readerMode = {}) {
-  testing::TempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto pst = dir / "store.pst";
   pstgen::writeSyntheticStore(pst, options);
 

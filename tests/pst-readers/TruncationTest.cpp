@@ -13,7 +13,7 @@ namespace {
 using testing::ItemDetail;
 
 TEST(Truncation, FilesCutAtOrAfterACommitHoldEverythingUpToThatCommit) {
-  testing::TempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto pst = dir / "live.pst";
   const auto atCommit = dir / "at-commit.pst";
   const auto midWrite = dir / "mid-write.pst";

@@ -41,7 +41,7 @@ TEST(NdbReader, ReadsEveryNodeAndBlockOfOutlooksFile) {
 
 // Damaged input never passes silently: each fault is reported with the offset it concerns.
 TEST(NdbReader, RejectsDamagedFilesNamingTheOffset) {
-  testing::TempDir dir;
+  mailferry::testing::TempFolder dir;
   const auto original = testing::readFile(testing::referencePst());
   const auto expectError = [&](std::vector<std::uint8_t> bytes, std::int64_t offset) {
     const auto path = dir.path() / "damaged.pst";

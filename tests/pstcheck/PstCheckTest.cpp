@@ -72,7 +72,7 @@ class PstCheck : public ::testing::Test {
     testing::writeFile(path, bytes);
     return path;
   }
-  testing::TempDir dir_;
+  mailferry::testing::TempFolder dir_;
   std::vector<std::uint8_t> original_ = testing::readFile(testing::referencePst());
 };
 
@@ -248,14 +248,14 @@ TEST_F(PstCheck, ToolExitsZeroOnSuccessAndOneNamingTheOffset) {
 class DamagedEngineFile : public PstCheck {
  protected:
   static void SetUpTestSuite() {
-    source_ = new testing::TempDir();
+    source_ = std::make_unique<mailferry::testing::TempFolder>("pstcheck");
     pstgen::SyntheticOptions o;
     o.folders = 3;
     o.messages = 12;
     o.attachmentKb = 64;
     pstgen::writeSyntheticStore(source_->path() / "engine.pst", o);
   }
-  static void TearDownTestSuite() { delete source_; }
+  static void TearDownTestSuite() { source_.reset(); }
 
   // Sets the AMap bit of the last slot of the first interval, which nothing uses.
   static std::uint64_t setUnusedAMapBit(std::vector<std::uint8_t>& bytes) {
@@ -277,7 +277,7 @@ class DamagedEngineFile : public PstCheck {
     });
   }
 
-  static inline testing::TempDir* source_ = nullptr;
+  static inline std::unique_ptr<mailferry::testing::TempFolder> source_;
   std::vector<std::uint8_t> engine_ = testing::readFile(source_->path() / "engine.pst");
 };
 

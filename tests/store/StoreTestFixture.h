@@ -5,25 +5,16 @@
 
 #include <filesystem>
 #include <memory>
-#include <random>
 
 #include "sources/PathSeparator.h"
 #include "store/Session.h"
+#include "tests/support/TempFolder.h"
 
 namespace mailferry::store::testing {
 
 class StoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device random;
-    dir_ = std::filesystem::temp_directory_path() /
-           ("mailferry-store-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    session_.reset();
-    std::filesystem::remove_all(dir_);
-  }
+  void TearDown() override { session_.reset(); }
 
   // A logged-on session with one new store of that display name.
   Store addStore(const std::string& displayName, const std::string& file = "store.pst") {
@@ -45,7 +36,8 @@ class StoreTest : public ::testing::Test {
     return text;
   }
 
-  std::filesystem::path dir_;
+  mailferry::testing::TempFolder folder_{"store"};
+  const std::filesystem::path dir_ = folder_.path();
   std::unique_ptr<Session> session_;
 };
 
