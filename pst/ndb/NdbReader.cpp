@@ -187,12 +187,21 @@ std::uint64_t NdbReader::fileSize() const {
   return impl_->size;
 }
 
-std::optional<NodeEntry> NdbReader::node(Nid nid) const {
-  const auto& v = impl_->nodes;
-  auto it = std::lower_bound(v.begin(), v.end(), nid,
-                             [](const NodeEntry& e, Nid k) { return e.nid < k; });
-  if (it == v.end() || it->nid != nid) return std::nullopt;
+namespace {
+
+// The entry of a vector sorted by `field` whose field is `key`.
+template <typename Entry, typename Key>
+std::optional<Entry> findSorted(const std::vector<Entry>& sorted, Key Entry::*field, Key key) {
+  const auto it = std::lower_bound(sorted.begin(), sorted.end(), key,
+                                   [field](const Entry& e, Key k) { return e.*field < k; });
+  if (it == sorted.end() || (*it).*field != key) return std::nullopt;
   return *it;
+}
+
+}  // namespace
+
+std::optional<NodeEntry> NdbReader::node(Nid nid) const {
+  return findSorted(impl_->nodes, &NodeEntry::nid, nid);
 }
 
 std::vector<NodeEntry> NdbReader::nodes() const {
@@ -200,12 +209,7 @@ std::vector<NodeEntry> NdbReader::nodes() const {
 }
 
 std::optional<BlockEntry> NdbReader::block(Bid bid) const {
-  const auto& v = impl_->blocks;
-  const Bid key = bid & ~Bid{1};
-  auto it = std::lower_bound(v.begin(), v.end(), key,
-                             [](const BlockEntry& e, Bid k) { return e.bid < k; });
-  if (it == v.end() || it->bid != key) return std::nullopt;
-  return *it;
+  return findSorted(impl_->blocks, &BlockEntry::bid, bid & ~Bid{1});  // without the reserved bit
 }
 
 std::vector<BlockEntry> NdbReader::blocks() const {
