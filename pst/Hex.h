@@ -18,4 +18,10 @@ inline std::string hex(std::uint64_t v) {
   return "0x" + std::string(p, buf + sizeof buf);
 }
 
+// "0x3001001F": a property tag with all eight digits.
+inline std::string tagText(std::uint32_t tag) {
+  const std::string digits = hex(tag).substr(2);
+  return "0x" + std::string(8 - digits.size(), '0') + digits;
+}
+
 }  // namespace mailferry::pst

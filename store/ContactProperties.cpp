@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string>
 
+#include "pst/Hex.h"
 #include "pst/KnownTags.h"
 #include "pst/Utf.h"
 #include "store/ContactPropertySets.h"
@@ -120,12 +120,6 @@ std::vector<std::u16string> splitCategories(std::string_view text) {
   return categories;
 }
 
-std::string hexTag(pst::PropTag tag) {
-  char text[11];
-  std::snprintf(text, sizeof text, "0x%08X", tag);
-  return text;
-}
-
 }  // namespace
 
 const std::vector<std::string_view>& contactPropertyNames() {
@@ -183,7 +177,7 @@ void ContactPropertyWriter::putTag(pst::PropTag tag, std::string_view text) {
   } else if (tag == tags::kGeneration) {
     values_.generation = text;
   } else {
-    throw UnknownContactProperty("contact text property tag not supported: " + hexTag(tag));
+    throw UnknownContactProperty("contact text property tag not supported: " + pst::tagText(tag));
   }
   setOrClear(tag, text.empty() ? std::nullopt : std::optional(PropValue::utf8(text)));
 }
@@ -196,7 +190,7 @@ void ContactPropertyWriter::putTag(pst::PropTag tag,
   } else if (tag == tags::kWeddingAnniversary) {
     localLid = tags::kLidWeddingAnniversaryLocal;
   } else {
-    throw UnknownContactProperty("contact date property tag not supported: " + hexTag(tag));
+    throw UnknownContactProperty("contact date property tag not supported: " + pst::tagText(tag));
   }
   const pst::PropTag localTag = addressNamedTag(item_, localLid, PropType::SysTime);
   if (!date || !date->ok()) {

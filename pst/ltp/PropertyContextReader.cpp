@@ -2,6 +2,7 @@
 // placement and size, and loads every value.
 #include <algorithm>
 
+#include "pst/Hex.h"
 #include "pst/ltp/BTreeOnHeapReader.h"
 #include "pst/ltp/HnidResolver.h"
 #include "pst/ltp/PropertyContext.h"
@@ -11,12 +12,6 @@ namespace mailferry::pst {
 using namespace ltp;
 
 namespace {
-
-std::string tagText(PropTag tag) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%08X", tag);
-  return buf;
-}
 
 // [MS-PST] 2.3.3.4: fixed-size elements fill the value exactly; variable-size elements have
 // a count and offsets that stay inside the value and do not go backwards.

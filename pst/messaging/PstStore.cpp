@@ -3,6 +3,7 @@
 
 #include <random>
 
+#include "pst/Hex.h"
 #include "pst/KnownTags.h"
 #include "pst/PstError.h"
 #include "pst/Utf.h"
@@ -163,15 +164,8 @@ void PstStore::writeFixedNodes() {
 Folder& PstStore::folder(Nid nid) {
   auto it = folders_.find(nid);
   if (it == folders_.end())
-    throw PstError(
-        PstError::Kind::Misuse,
-        "no folder with node id 0x" +
-            [nid] {
-              char buf[16];
-              std::snprintf(buf, sizeof buf, "%X", nid);
-              return std::string(buf);
-            }(),
-        db_ ? db_->path().string() : std::string());
+    throw PstError(PstError::Kind::Misuse, "no folder with node id " + hex(nid),
+                   db_ ? db_->path().string() : std::string());
   return *it->second;
 }
 

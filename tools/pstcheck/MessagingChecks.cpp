@@ -20,13 +20,10 @@ namespace tags = pst::tags;
 using pst::NidType;
 using pst::PropertyContextReader;
 using pst::TableContextReader;
+using pst::tagText;
 
 Nid sibling(Nid nid, NidType type) {
   return (nid & ~Nid{0x1F}) | static_cast<Nid>(type);
-}
-
-std::string tagText(pst::PropTag tag) {
-  return hex(tag);
 }
 
 class Messaging {
