@@ -1,6 +1,8 @@
 // mailferry-convert run as a subprocess: exit status, the PST path as the last line of
 // standard output, the output folder, bad arguments, no matches, two runs started together.
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <filesystem>
@@ -53,11 +55,21 @@ class ConvertProgramTest : public ::testing::Test {
     const fs::path err = fs::path(scratch_.root()) / "stderr";
     ProgramRun run;
     // Grouped, so that the helper's own redirection of stderr does not override ours.
+#ifdef _WIN32
+    (void)as;
+    const std::string program =
+        fs::absolute(fs::path(bin) / "mailferry-convert.exe").make_preferred().string();
+    run.exitCode = oracle::runCommand("( " + oracle::shellQuote(program) + " " + arguments + " >" +
+                                      oracle::shellQuote(out.string()) + " 2>" +
+                                      oracle::shellQuote(err.string()) + " <NUL )")
+                       .exitCode;
+#else
     run.exitCode =
         oracle::runCommand("{ " + as + " " + oracle::shellQuote(bin + "/mailferry-convert") + " " +
                            arguments + " >" + oracle::shellQuote(out.string()) + " 2>" +
                            oracle::shellQuote(err.string()) + " </dev/null; }")
             .exitCode;
+#endif
     run.out = slurp(out);
     run.err = slurp(err);
     return run;
@@ -212,6 +224,9 @@ TEST_F(ConvertProgramTest, ContactsRunTheSameWay) {
 }
 
 TEST_F(ConvertProgramTest, UnreadableFolderIsNamedSkippedAndCountedInBothRuns) {
+#ifdef _WIN32
+  GTEST_SKIP() << "closes a folder with chmod and searches it as another user: POSIX only";
+#else
   message("Mail/A/a.eml", "a");
   message("Mail/R/r.eml", "r");
   message("Mail/Z/z.eml", "z");
@@ -249,6 +264,7 @@ TEST_F(ConvertProgramTest, UnreadableFolderIsNamedSkippedAndCountedInBothRuns) {
               HasSubstr("1 contact converted, 0 failed.\n1 folder could not be searched:"));
   EXPECT_THAT(people.err, HasSubstr(notSearched));
   EXPECT_TRUE(fs::is_regular_file(people.lastLine())) << people.out;
+#endif
 }
 
 // Two programs started together, their clocks set to the same second: each creates its own
