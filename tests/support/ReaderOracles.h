@@ -71,9 +71,21 @@ inline CommandResult pstcheck(const std::filesystem::path& pst) {
 
 // compare-readers FILE [--expect JSON] [extra]: exit 0 when the three readers open the file
 // without a warning, agree, and match the expectation.
+// On Windows the readers, Linux programs, do not run: the result passes and says so once, and
+// scripts/test-windows runs them on Linux over the PSTs that the Windows build writes.
 inline CommandResult compareReaders(const std::filesystem::path& pst,
                                     const std::string& expectedJson = {},
                                     const std::string& extraArguments = {}) {
+#ifdef _WIN32
+  static bool told = false;
+  if (!told) {
+    std::fputs("[readers] not run on Windows (Linux programs); scripts/test-windows runs them\n",
+               stderr);
+    told = true;
+  }
+  (void)pst, (void)expectedJson, (void)extraArguments;
+  return {0, "the PST readers do not run on Windows"};
+#endif
   const std::string oracles = environmentOr("MAILFERRY_ORACLES", "tests/oracles");
   std::string command = shellQuote(oracles + "/compare-readers") + " " + shellQuote(pst.string());
   if (!expectedJson.empty()) {
