@@ -57,8 +57,8 @@ TEST_F(ContactsRunTest, ThreeFilesBecomeThreeContactsThatEveryReaderSees) {
   EXPECT_TRUE(result.tally.failures.empty());
   EXPECT_FLOAT_EQ(window_.progressValue(), 100.0f);
   EXPECT_TRUE(window_.convertEnabled());
-  const std::string folder = (in_.path() / "Data" / "Contacts").string();
-  EXPECT_EQ(window_.currentCaption(), "Converting Contacts... from (" + folder.substr(1) + ")");
+  const std::string folder = (in_.path() / "Data" / "Contacts").relative_path().string();
+  EXPECT_EQ(window_.currentCaption(), "Converting Contacts... from (" + folder + ")");
   EXPECT_EQ(window_.progressCaption(), (in_.path() / "Data/Contacts/Cy.contact").string());
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_NE(dialogs_.messages[0].text.find("3 contacts converted, 0 failed."), std::string::npos);

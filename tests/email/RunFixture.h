@@ -3,6 +3,7 @@
 // PST as pstcheck and the independent readers see it.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
@@ -105,7 +106,10 @@ class EmailRunTest : public ::testing::Test {
     return app::convertListedFiles(window_);
   }
   // The folder text of a source folder: its path below "/".
-  std::string folderText(const std::string& relative) const { return path(relative).substr(1); }
+  // The folder text of a source folder: its path after the drive or the root.
+  std::string folderText(const std::string& relative) const {
+    return std::filesystem::path(path(relative)).relative_path().string();
+  }
 
   // Every folder of the new store below its top folder, with its item count, as libpff sees it.
   static std::map<std::string, int> readerFolders(const std::string& pst) {

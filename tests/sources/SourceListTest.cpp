@@ -37,9 +37,13 @@ TEST(SourceListTest, EmailWindowTakesMessageFilesOnly) {
 
   CmdAddFolder_Click(window);
 
-  EXPECT_THAT(window.listed(),
-              ElementsAre(tree.path("Mail/Inbox/Mail.EML"), tree.path("Mail/Inbox/spaced.eml  "),
-                          tree.path("Mail/Inbox/x.Emlx")));
+#ifdef _WIN32
+  const char* spaced = "Mail/Inbox/spaced.eml";  // Windows drops the trailing spaces of a name
+#else
+  const char* spaced = "Mail/Inbox/spaced.eml  ";
+#endif
+  EXPECT_THAT(window.listed(), ElementsAre(tree.path("Mail/Inbox/Mail.EML"), tree.path(spaced),
+                                           tree.path("Mail/Inbox/x.Emlx")));
   EXPECT_EQ(window.countCaption(), "3 Email Messages");
   EXPECT_TRUE(window.convertEnabled());
   EXPECT_EQ(window.gridFixedRows(), 0);

@@ -22,6 +22,11 @@ class FolderLookupTest : public StoreTest {
     auto mail = store_->IPMRootFolder().Folders().add("Mail", 6);
     mail.Folders().add("Inbox", 6);
   }
+  // The store holds its file open, and Windows removes no open file.
+  void TearDown() override {
+    store_.reset();
+    StoreTest::TearDown();
+  }
   std::optional<Store> store_;
 };
 
