@@ -105,6 +105,7 @@ TEST_F(TargetStoreTest, TwoRunsInOneSecondMakeTwoFiles) {
 }
 
 TEST_F(TargetStoreTest, AFolderThatCannotBeWrittenGivesTheCauseAndLeavesNoFile) {
+#ifndef _WIN32  // Windows has no folder that refuses new files to everyone alike
   // /proc refuses new files even to root.
   try {
     openTargetStore("/proc/", RunKind::Email);
@@ -115,6 +116,7 @@ TEST_F(TargetStoreTest, AFolderThatCannotBeWrittenGivesTheCauseAndLeavesNoFile) 
     EXPECT_EQ(storeCreationErrorText(cause), "The PST file could not be created.\r\n" + cause);
     EXPECT_EQ(cause.find("(/proc"), std::string::npos) << "the engine's own detail: " << cause;
   }
+#endif
   // A path that is no folder.
   std::ofstream(dir_ / "file") << "x";
   EXPECT_THROW(openTargetStore((dir_ / "file").string(), RunKind::Email), StoreError);
