@@ -12,13 +12,14 @@ namespace mailferry::pst {
 
 namespace {
 
+// [MS-PST] 2.3.3.4.2: ulCount, one 32-bit offset per value (from the start of the value), then
 // the values back to back.
 template <typename Range, typename AppendOne>
 std::vector<std::uint8_t> layoutMultiVariable(const Range& values, AppendOne appendOne) {
-  std::vector<std::uint8_t> out;
-  appendLe(out, values.size(), 4);
-  const std::size_t tableEnd = 4 + 4 * values.size();
-  out.resize(tableEnd);
+  // Sized whole before the first write: growing it by one push_back and then a resize makes
+  // GCC 12 at -O3 see a write past a 4-byte buffer that never happens (-Wstringop-overflow).
+  std::vector<std::uint8_t> out(4 + 4 * values.size());
+  writeLe(out, 0, values.size(), 4);
   for (std::size_t i = 0; i < values.size(); ++i) {
     const auto offset = static_cast<std::uint32_t>(out.size());
     writeLe(out, 4 + 4 * i, offset, 4);
@@ -59,9 +60,15 @@ PropValue PropValue::of(PropType type, std::span<const std::uint8_t> bytes) {
 }
 
 PropValue PropValue::littleEndian(PropType type, std::uint64_t v, std::size_t size) {
-  std::array<std::uint8_t, 8> bytes{};
-  writeLe(bytes, 0, v, size);
-  return of(type, std::span(bytes.data(), size));
+  // At most 8 bytes, so always kept inline (going through of() makes GCC 12 at -O3 warn about
+  // its heap branch, which a value this small never takes).
+  InlinePropBytes small;
+  writeLe(small.data, 0, v, size);
+  small.size = static_cast<std::uint8_t>(size);
+  PropValue value;
+  value.type_ = type;
+  value.value_ = small;
+  return value;
 }
 
 PropValue PropValue::int16(std::int16_t v) {
