@@ -51,7 +51,9 @@ constexpr const char* kHelp =
     "  0  every file was converted\n"
     "  1  some files could not be converted, or some folders could not be searched (each\n"
     "     is named on standard error), or no file matched (then no PST file is made), or\n"
-    "     the run was stopped (Ctrl+C or SIGTERM: the PST keeps what was converted)\n"
+    "     the run was stopped (Ctrl+C or SIGTERM: the PST keeps what was converted), or\n"
+    "     the finished PST file could not take its final name (it keeps its name ending\n"
+    "     in \"(incomplete).pst\", printed as the path; \"not renamed\" says why)\n"
     "  2  bad arguments, or the PST file could not be made or written (the disk is full):\n"
     "     the cause is on standard error\n";
 
@@ -153,6 +155,12 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
   for (const store::FailedFile& loss : tally.contentLost) {
     std::fprintf(err, "content left out: %s: %s\n", loss.path.c_str(), loss.cause.c_str());
   }
+  const bool renamed = tally.notRenamed.finalPath.empty();
+  if (!renamed) {
+    // The complete file kept its working name, the path printed below.
+    std::fprintf(err, "not renamed: %s: %s\n", tally.notRenamed.finalPath.c_str(),
+                 tally.notRenamed.cause.c_str());
+  }
   if (!tally.storeError.empty()) {
     // The run stopped: the PST file holds what was saved before, or was removed.
     if (!tally.pstRemoved) std::fprintf(out, "%s\n", tally.pstPath.c_str());
@@ -162,7 +170,7 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
   nameSkippedFolders(tally.skippedFolders, quiet, err);
   std::fprintf(out, "%s\n", tally.pstPath.c_str());
   std::fflush(out);
-  const bool complete = tally.failures.empty() && !tally.stopped &&
+  const bool complete = tally.failures.empty() && !tally.stopped && renamed &&
                         sources::countUnreadable(tally.skippedFolders) == 0;
   return complete ? kExitConverted : kExitSomeFailed;
 }

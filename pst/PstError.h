@@ -25,6 +25,14 @@ class PstError : public std::runtime_error {
   static PstError exists(std::string file);
   bool isExists() const;
 
+  // The system refused for a reason that may pass in a moment: another program (a virus
+  // scanner, the search indexer) holds the file open. Worth another try shortly after.
+  bool isTransient() const { return transient_; }
+  PstError& markTransient() {
+    transient_ = true;
+    return *this;
+  }
+
   Kind kind() const { return kind_; }
   const std::string& file() const { return file_; }
   std::int64_t offset() const { return offset_; }
@@ -39,6 +47,7 @@ class PstError : public std::runtime_error {
   std::int64_t offset_;
   int systemError_ = 0;
   std::string systemMessage_;
+  bool transient_ = false;
 };
 
 }  // namespace mailferry::pst

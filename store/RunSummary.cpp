@@ -69,6 +69,11 @@ RunSummary summarizeRun(const RunTally& tally, ItemWords words) {
     summary.text += "\n" + skipped;
     summary.warning = summary.warning || sources::countUnreadable(tally.skippedFolders) > 0;
   }
+  if (!tally.notRenamed.finalPath.empty()) {
+    summary.text += "\nThe new store is complete, but its file could not be renamed to " +
+                    tally.notRenamed.finalPath + ": " + tally.notRenamed.cause + ".";
+    summary.warning = true;
+  }
   if (tally.pstRemoved) {
     summary.text += "\nThe unfinished file was removed: " + tally.pstPath;
   } else if (!tally.pstPath.empty()) {

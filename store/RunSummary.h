@@ -25,7 +25,13 @@ struct RunTally {
   // Why the PST file could not be written or finished, if it could not: the run stopped there.
   std::string storeError;
   bool pstRemoved = false;  // the unfinished file could not be trusted and was removed
-  bool stopped = false;     // the user stopped the run before the end of the list
+  // The complete file could not take its final name: the name it was meant to have, and why.
+  // pstPath is then the name it kept ("... (incomplete).pst").
+  struct NotRenamed {
+    std::string finalPath;
+    std::string cause;
+  } notRenamed;
+  bool stopped = false;  // the user stopped the run before the end of the list
   // The folders the searches behind the list left out; unreadable ones count against the run.
   std::vector<sources::SkippedFolder> skippedFolders;
 };

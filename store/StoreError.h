@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace mailferry::pst {
 class PstError;
@@ -31,6 +32,18 @@ class StoreFailure : public StoreError {
   // The engine's error told as its cause alone ("no space left on device"), without the
   // file and offset that only the engine's own tests need.
   explicit StoreFailure(const pst::PstError& error);
+};
+
+// The store was closed and its file is complete, but the file could not take its final name:
+// it keeps the name it was written under. The text is the cause.
+class StoreNotRenamed : public StoreError {
+ public:
+  StoreNotRenamed(std::string finalPath, const std::string& cause)
+      : StoreError(cause), finalPath_(std::move(finalPath)) {}
+  const std::string& finalPath() const { return finalPath_; }
+
+ private:
+  std::string finalPath_;
 };
 
 }  // namespace mailferry::store

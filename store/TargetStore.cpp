@@ -1,8 +1,11 @@
 // Opening and closing the target store of a run.
 #include "store/TargetStore.h"
 
+#include <array>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "pst/ndb/Ids.h"
 #include "sources/FsPath.h"
@@ -20,6 +23,26 @@ constexpr const char* kIncompleteEnding = " (incomplete).pst";
 
 std::string withSuffix(const std::string& text, int suffix) {
   return suffix <= 1 ? text : text + " (" + std::to_string(suffix) + ")";
+}
+
+// A virus scanner or the search indexer that opens the new file may keep it from being
+// renamed for a moment: such a failure is tried again after each of these pauses (about
+// 1.5 seconds in all) before the file keeps its working name.
+constexpr std::array<std::chrono::milliseconds, 5> kRenamePauses{
+    std::chrono::milliseconds(50), std::chrono::milliseconds(100), std::chrono::milliseconds(200),
+    std::chrono::milliseconds(400), std::chrono::milliseconds(800)};
+
+void renameWithRetries(const std::string& from, const std::string& to,
+                       const pst::FileIdentity& file) {
+  for (std::size_t attempt = 0;; ++attempt) {
+    try {
+      pst::renameIfSameFile(sources::toFsPath(from), sources::toFsPath(to), file);
+      return;
+    } catch (const pst::PstError& error) {
+      if (!error.isTransient() || attempt == kRenamePauses.size()) throw;
+    }
+    std::this_thread::sleep_for(kRenamePauses[attempt]);
+  }
 }
 
 }  // namespace
@@ -81,28 +104,31 @@ void closeTargetStore(TargetStore& target) {
   target.store.reset();
   target.session.reset();
   if (target.workingPath.empty()) return;
+  // The file is complete from here on: whatever befalls the rename, it stays.
   // The finished file takes its name without replacing any: should another program have
   // taken the name meanwhile, the next " (n)" one.
   for (int suffix = target.nameSuffix; suffix <= kMaxNameSuffix; ++suffix) {
     const std::string name = withSuffix(target.nameBase, suffix) + ".pst";
     try {
-      pst::renameIfSameFile(sources::toFsPath(target.workingPath), sources::toFsPath(name),
-                            target.pstFile);
+      renameWithRetries(target.workingPath, name, target.pstFile);
     } catch (const pst::PstError& error) {
       if (error.isExists()) continue;
-      throw StoreFailure(error);
+      throw StoreNotRenamed(name, StoreFailure(error).what());
     }
     target.pstPath = name;
     target.workingPath.clear();
     return;
   }
-  throw StoreError("no free file name for " + target.nameBase + ".pst");
+  throw StoreNotRenamed(target.pstPath, "no free file name for " + target.nameBase + ".pst");
 }
 
 void finishTargetStore(TargetStore& target, RunTally& tally) {
   try {
     closeTargetStore(target);
     tally.pstPath = target.pstPath;
+  } catch (const StoreNotRenamed& error) {
+    tally.pstPath = target.workingPath;
+    tally.notRenamed = {error.finalPath(), error.what()};
   } catch (const StoreError& error) {
     if (tally.storeError.empty()) tally.storeError = error.what();
     tally.pstRemoved = discardTargetStore(target);

@@ -44,11 +44,15 @@ TargetStore openTargetStore(std::string outputFolder, RunKind kind);
 
 // The end of a run: log off (the store is committed and closed), release, and give the file
 // its final name (pstPath; a later " (n)" when another program took that name meanwhile).
+// Throws StoreError when the store cannot be closed (the file is unfinished), and
+// StoreNotRenamed when the complete file cannot take its final name (a refusal that may pass,
+// such as another program holding the file open, is tried again for about 1.5 seconds
+// first): it then keeps workingPath.
 void closeTargetStore(TargetStore& target);
 
-// The end of a run that tells its tally how it went: the final name, or, when the store
-// cannot be closed, its unfinished file is removed and the tally says why (a cause found
-// earlier is kept).
+// The end of a run that tells its tally how it went: the final name; or, when the complete
+// file cannot be renamed, the name it keeps and why; or, when the store cannot be closed,
+// its unfinished file is removed and the tally says why (a cause found earlier is kept).
 void finishTargetStore(TargetStore& target, RunTally& tally);
 
 // The end of a run that keeps nothing: the file is closed and removed, only while its name

@@ -21,7 +21,8 @@ bool removeIfSameFile(const std::filesystem::path& path, const FileIdentity& ide
 
 // Gives the file `from` names the name `to`, when `from` still leads to the file `identity`
 // identifies, without ever replacing a file: PstError::isExists when `to` is taken, PstError
-// (Io) for any other failure. The file must be closed.
+// (Io) for any other failure, PstError::isTransient when it may pass (another program holds
+// the file open for a moment). The file must be closed.
 void renameIfSameFile(const std::filesystem::path& from, const std::filesystem::path& to,
                       const FileIdentity& identity);
 

@@ -107,7 +107,12 @@ void renameIfSameFile(const std::filesystem::path& from, const std::filesystem::
     if (err == 0) ::unlink(from.c_str());
   }
   if (err == EEXIST) throw PstError::exists(to.string());
-  if (err != 0) throw PstError::io("cannot rename", err, from.string());
+  if (err != 0) {
+    PstError error = PstError::io("cannot rename", err, from.string());
+    // Busy or refused: a program that has the file or its folder open may let go soon.
+    if (err == EBUSY || err == EACCES || err == EPERM) error.markTransient();
+    throw error;
+  }
   // The new name reaches the disk with its folder.
   const int folder = ::open(to.parent_path().empty() ? "." : to.parent_path().c_str(),
                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);

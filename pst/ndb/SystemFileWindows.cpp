@@ -41,6 +41,20 @@ FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info) {
           (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+// A virus scanner or the search indexer that opens a new file keeps others from renaming it
+// for a moment: a failure of these kinds may pass.
+bool mayPass(DWORD code) {
+  return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
+         code == ERROR_LOCK_VIOLATION;
+}
+
+[[noreturn]] void throwRenameFailure(DWORD code, const std::filesystem::path& from) {
+  SetLastError(code);
+  PstError error(PstError::Kind::Io, "cannot rename: " + lastErrorText(), from.string());
+  if (mayPass(code)) error.markTransient();
+  throw error;
+}
+
 // One call moves at most this much (the calls take a DWORD count).
 constexpr std::size_t kMaxChunk = 1u << 30;
 }  // namespace
@@ -136,8 +150,7 @@ void renameIfSameFile(const std::filesystem::path& from, const std::filesystem::
   HANDLE h = CreateFileW(from.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (h == INVALID_HANDLE_VALUE)
-    throw PstError(PstError::Kind::Io, "cannot rename: " + lastErrorText(), from.string());
+  if (h == INVALID_HANDLE_VALUE) throwRenameFailure(GetLastError(), from);
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(h, &info) || identityOf(info) != identity) {
     CloseHandle(h);
@@ -157,8 +170,7 @@ void renameIfSameFile(const std::filesystem::path& from, const std::filesystem::
   if (renamed) return;
   if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)
     throw PstError::exists(to.string());
-  SetLastError(code);
-  throw PstError(PstError::Kind::Io, "cannot rename: " + lastErrorText(), from.string());
+  throwRenameFailure(code, from);
 }
 
 // Windows has no call to drop a file's clean pages from its cache; its cache manager trims

@@ -267,6 +267,40 @@ TEST_F(ConvertProgramTest, UnreadableFolderIsNamedSkippedAndCountedInBothRuns) {
 #endif
 }
 
+// The final rename fails for good (an append-only folder lets files be made but not renamed,
+// even by root): after its retries the run keeps the complete file under its working name,
+// prints that path, names the cause and exits 1.
+TEST_F(ConvertProgramTest, FinishedFileThatCannotBeRenamedIsKeptUnderItsWorkingName) {
+#ifdef _WIN32
+  GTEST_SKIP() << "makes a folder append-only with chattr: Linux only";
+#else
+  message("Mail/a.eml", "a");
+  const std::string target = output_.path("append-only");
+  fs::create_directories(target);
+  if (oracle::runCommand("chattr +a " + oracle::shellQuote(target)).exitCode != 0) {
+    GTEST_SKIP() << "the file system or the user cannot make a folder append-only (chattr +a)";
+  }
+  struct AppendOnly {
+    std::string folder;
+    ~AppendOnly() { oracle::runCommand("chattr -a " + oracle::shellQuote(folder)); }
+  } const appendOnly{target};
+
+  const ProgramRun run = convert(emails(target));
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  const std::string kept = run.lastLine();
+  EXPECT_THAT(kept, MatchesRegex(".*/append-only/Kestrolin[0-9.]+ [0-9.]+ \\(incomplete\\)\\.pst"));
+  const std::string finalName = kept.substr(0, kept.size() - 17) + ".pst";
+  EXPECT_THAT(run.err, HasSubstr("1 message converted, 0 failed.\nThe new store is complete, but "
+                                 "its file could not be renamed to " +
+                                 finalName + ": operation not permitted.\nSaved in: " + kept));
+  EXPECT_THAT(run.err, HasSubstr("not renamed: " + finalName + ": operation not permitted\n"));
+  EXPECT_EQ(pstFiles(target), std::vector<fs::path>{kept});
+  const auto check = oracle::pstcheck(kept);
+  EXPECT_EQ(check.exitCode, 0) << check.output;
+  EXPECT_THAT(check.output, HasSubstr(", 1 message")) << check.output;
+#endif
+}
+
 // Two programs started together, their clocks set to the same second: each creates its own
 // file (the second one takes the next " (n)" name) and neither run's clean-up touches the
 // other's. Repeated, because the two rarely meet at the same moment.
