@@ -45,8 +45,8 @@ store::RunResult convertListedFiles(sources::ConversionWindow& window,
   window.yield();
 
   const bool email = window.kind() == sources::WindowKind::Email;
-  const sources::RunRequest request{window.kind(), window.listed(), folder,
-                                    window.skippedFolders().all()};
+  const sources::RunRequest request{
+      window.kind(), window.listed(), folder, window.skippedFolders().all(), {}};
   sources::WindowProgress progress(window, std::move(stopRequested));
   result = email ? email::convertEmails(request, progress)
                  : contacts::convertContacts(request, progress);

@@ -1,8 +1,13 @@
 // The command line of mailferry-convert: arguments, the search, the run, the exit status.
 #include "cli/ConvertCommand.h"
 
+#include <charconv>
+#include <chrono>
+#include <cmath>
 #include <deque>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -44,6 +49,10 @@ constexpr const char* kHelp =
     "Options:\n"
     "  -q, --quiet  print only the path of the new PST file and the errors: the files not\n"
     "               converted, the folders not searched and why nothing was made\n"
+    "      --commit-interval=SECONDS\n"
+    "               commit the PST file once SECONDS have passed since its last commit,\n"
+    "               so that a crash loses at most about that much work (default 3; 0:\n"
+    "               only every 10,000 items or 256 MB, for measuring what it costs)\n"
     "  -h, --help   print this help\n"
     "      --version print the version\n"
     "\n"
@@ -90,8 +99,25 @@ void nameSkippedFolders(const std::vector<sources::SkippedFolder>& skipped, bool
 
 using Run = store::RunResult (*)(const sources::RunRequest&, sources::RunProgress&);
 
+// What the options change.
+struct Options {
+  bool quiet = false;
+  std::optional<std::chrono::milliseconds> commitInterval;  // empty: the engine's default
+};
+
+// "--commit-interval=SECONDS": a number of seconds, fractions allowed, at most a day.
+std::optional<std::chrono::milliseconds> parseSeconds(std::string_view text) {
+  double seconds = -1;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (error != std::errc() || end != text.data() + text.size() || !(seconds >= 0) ||
+      seconds > 86400)
+    return std::nullopt;
+  return std::chrono::milliseconds(std::llround(seconds * 1000));
+}
+
 int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, const fs::path& source,
-                  const fs::path& output, bool quiet, std::FILE* out, std::FILE* err) {
+                  const fs::path& output, const Options& options, std::FILE* out, std::FILE* err) {
+  const bool quiet = options.quiet;
   TerminalWindow window(kind, err, quiet);
   std::deque<std::string> answers{sources::fromFsPath(source)};
   sources::Dialogs answered;
@@ -127,7 +153,7 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
   }
 
   const sources::RunRequest request{kind, window.listed(), sources::fromFsPath(output),
-                                    window.skippedFolders().all()};
+                                    window.skippedFolders().all(), options.commitInterval};
   store::RunResult result;
   {
     TerminalProgress progress(kind, err, quiet);
@@ -179,10 +205,16 @@ int convertFolder(sources::WindowKind kind, Run run, store::ItemWords words, con
 
 int convertMain(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err) {
   std::vector<std::string> args;
-  bool quiet = false;
+  Options options;
+  constexpr std::string_view kCommitInterval = "--commit-interval=";
   for (const std::string& argument : arguments) {
     if (argument == "--quiet" || argument == "-q") {
-      quiet = true;
+      options.quiet = true;
+    } else if (argument.starts_with(kCommitInterval)) {
+      options.commitInterval =
+          parseSeconds(std::string_view(argument).substr(kCommitInterval.size()));
+      if (!options.commitInterval)
+        return usageError(err, "--commit-interval takes a number of seconds (0 to 86400)");
     } else {
       args.push_back(argument);
     }
@@ -211,10 +243,10 @@ int convertMain(const std::vector<std::string>& arguments, std::FILE* out, std::
   }
   if (kind == "contacts") {
     return convertFolder(sources::WindowKind::Contacts, contacts::convertContacts,
-                         contacts::kContactWords, source, output, quiet, out, err);
+                         contacts::kContactWords, source, output, options, out, err);
   }
   return convertFolder(sources::WindowKind::Email, email::convertEmails, email::kMessageWords,
-                       source, output, quiet, out, err);
+                       source, output, options, out, err);
 }
 
 }  // namespace mailferry::cli

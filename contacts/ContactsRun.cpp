@@ -66,7 +66,8 @@ ContactsRunResult convertContacts(const sources::RunRequest& request,
   ContactsRunResult result;
   store::TargetStore target;
   try {
-    target = store::openTargetStore(request.outputFolder, store::RunKind::Contacts);
+    target = store::openTargetStore(request.outputFolder, store::RunKind::Contacts,
+                                    request.commitInterval);
   } catch (const store::StoreError& error) {
     result.outcome = ContactsRunResult::Outcome::StoreFailed;
     result.tally.storeError = error.what();

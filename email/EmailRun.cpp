@@ -211,7 +211,8 @@ EmailRunResult convertEmails(const sources::RunRequest& request, sources::RunPro
   EmailRunResult result;
   store::TargetStore target;
   try {
-    target = store::openTargetStore(request.outputFolder, store::RunKind::Email);
+    target =
+        store::openTargetStore(request.outputFolder, store::RunKind::Email, request.commitInterval);
   } catch (...) {
     result.outcome = EmailRunResult::Outcome::StoreFailed;
     result.tally.storeError = causeOf(std::current_exception());

@@ -50,7 +50,7 @@ Folder Store::GetDefaultFolder(int kind) const {
 }
 
 Store StoreList::AddPSTStore(const std::filesystem::path& path, int format,
-                             std::string_view displayName) {
+                             std::string_view displayName, const pst::CommitPolicy& policy) {
   session_.checkLoggedOn();
   if (format != kDefaultStoreFormat) {
     throw StoreError("unknown store format " + std::to_string(format));
@@ -58,7 +58,7 @@ Store StoreList::AddPSTStore(const std::filesystem::path& path, int format,
   auto store = std::make_shared<OpenStore>();
   try {
     // The engine creates the file exclusively and leaves nothing behind when it fails.
-    store->file = pst::PstStore::create(path, pst::toUtf16(displayName));
+    store->file = pst::PstStore::create(path, pst::toUtf16(displayName), policy);
   } catch (const std::exception& error) {
     const std::string what = "the file " + path.string() + " could not be created: ";
     const auto* engine = dynamic_cast<const pst::PstError*>(&error);

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pst/messaging/CommitPolicy.h"
 #include "store/Folder.h"
 #include "store/Profile.h"
 
@@ -44,8 +45,10 @@ class StoreList {
   explicit StoreList(Session& session) : session_(session) {}
   // Creates a new PST file at path (never over an existing file) and adds it to the profile
   // under the display name. StoreError names the path and the cause on failure
-  // (StoreFileExists when the path is taken); no file is left behind then.
-  Store AddPSTStore(const std::filesystem::path& path, int format, std::string_view displayName);
+  // (StoreFileExists when the path is taken); no file is left behind then. The store commits
+  // on its own as the policy says.
+  Store AddPSTStore(const std::filesystem::path& path, int format, std::string_view displayName,
+                    const pst::CommitPolicy& policy = {});
   Store GetStoreFromID(std::string_view entryId) const;
 
  private:

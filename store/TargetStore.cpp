@@ -47,7 +47,8 @@ void renameWithRetries(const std::string& from, const std::string& to,
 
 }  // namespace
 
-TargetStore openTargetStore(std::string folder, RunKind kind) {
+TargetStore openTargetStore(std::string folder, RunKind kind,
+                            std::optional<std::chrono::milliseconds> commitInterval) {
   if (folder.empty() || folder.back() != sources::kPathSeparator) folder += sources::kPathSeparator;
 
   TargetStore target;
@@ -69,14 +70,17 @@ TargetStore openTargetStore(std::string folder, RunKind kind) {
   // overtaken by another run. (The check for a finished file of the name only saves a
   // rename that would fail at the end.)
   target.nameBase = baseName;
+  pst::CommitPolicy policy;
+  if (commitInterval) policy.interval = *commitInterval;
   for (int suffix = 1;; ++suffix) {
     if (suffix > kMaxNameSuffix) throw StoreError("no free file name for " + baseName + ".pst");
     const std::string name = withSuffix(baseName, suffix);
     if (std::filesystem::exists(sources::toFsPath(name + ".pst"), ec)) continue;
     std::string displayName = withSuffix(displayNamePrefix(kind) + displayStamp, suffix);
     try {
-      target.store = target.session->Stores().AddPSTStore(
-          sources::toFsPath(name + kIncompleteEnding), StoreList::kDefaultStoreFormat, displayName);
+      target.store =
+          target.session->Stores().AddPSTStore(sources::toFsPath(name + kIncompleteEnding),
+                                               StoreList::kDefaultStoreFormat, displayName, policy);
     } catch (const StoreFileExists&) {
       continue;
     }

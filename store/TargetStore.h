@@ -3,6 +3,7 @@
 // end the session logs off and the store is closed.
 #pragma once
 
+#include <chrono>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -40,7 +41,9 @@ struct TargetStore {
 // left behind. A time-stamped name that is taken already gets " (2)", " (3)" ... before ".pst", and
 // the display name the same suffix: the file is created exclusively, so no file is ever overwritten
 // and two runs starting together never pick the same name.
-TargetStore openTargetStore(std::string outputFolder, RunKind kind);
+// commitInterval, when given, replaces the engine's default time between commits.
+TargetStore openTargetStore(std::string outputFolder, RunKind kind,
+                            std::optional<std::chrono::milliseconds> commitInterval = {});
 
 // The end of a run: log off (the store is committed and closed), release, and give the file
 // its final name (pstPath; a later " (n)" when another program took that name meanwhile).

@@ -188,6 +188,10 @@ TEST_F(ConvertProgramTest, UsageErrorsAndHelp) {
   const ProgramRun unknown = convert("letters a b");
   EXPECT_EQ(unknown.exitCode, 2);
   EXPECT_THAT(unknown.err, HasSubstr("Usage: mailferry-convert emails SOURCE_DIR OUTPUT_DIR"));
+  for (const char* interval :
+       {"--commit-interval=", "--commit-interval=-1", "--commit-interval=3s"})
+    EXPECT_THAT(convert(std::string(interval) + " emails a b").err,
+                HasSubstr("--commit-interval takes a number of seconds"));
   const ProgramRun missing = convert("emails " + oracle::shellQuote(sources_.path("none")) + " " +
                                      oracle::shellQuote(output_.root()));
   EXPECT_EQ(missing.exitCode, 2);

@@ -50,7 +50,7 @@ store::RunResult convertOnto(const std::string& output, sources::WindowKind kind
                              const std::vector<std::string>& files) {
   sources::testing::MemoryWindow window(kind);
   sources::WindowProgress progress(window);
-  const sources::RunRequest request{kind, files, output, {}};
+  const sources::RunRequest request{kind, files, output, {}, {}};
   return kind == sources::WindowKind::Email ? convertEmails(request, progress)
                                             : contacts::convertContacts(request, progress);
 }
