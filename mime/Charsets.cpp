@@ -310,6 +310,11 @@ ConvertedText convertText(std::string_view bytes, std::string_view declaredChars
   const std::string iconvName =
       orEmpty(g_mime_charset_iconv_name(std::string(declaredCharset).c_str()));
   if (!iconvName.empty() && convertWithIconv(bytes, iconvName, result)) return result;
+  // Windows' iconv knows some charsets only by their code page ("tis-620" is code page 874).
+  if (const auto codePage = codePageForCharset(name);
+      codePage && convertWithIconv(bytes, "CP" + std::to_string(*codePage), result)) {
+    return result;
+  }
   ConvertedText guessed = guessUndeclared(bytes);
   guessed.unknownCharset = true;
   return guessed;

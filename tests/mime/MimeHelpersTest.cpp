@@ -1,12 +1,18 @@
 // The small rules under the import: subject prefixes, one-off entry id layout, charset code
 // pages, short names, HTML text rendition.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
+
+#include <string_view>
 
 #include "mime/AttachmentNames.h"
 #include "mime/Charsets.h"
 #include "mime/HtmlText.h"
-#include "pst/messaging/OneOffEntryId.h"
 #include "mime/SubjectRules.h"
+#include "pst/messaging/OneOffEntryId.h"
 
 namespace mailferry::mime {
 namespace {
@@ -65,11 +71,19 @@ TEST(CharsetsTest, LabelsMapToCodePagesWhateverTheirSpelling) {
 }
 
 TEST(CharsetsTest, EveryTableCharsetConvertsThroughIconv) {
+  bool lacksGb18030 = false;
   // Plain ASCII letters read the same in every ASCII-compatible charset of the table.
   for (const char* label :
        {"iso-8859-2", "iso-8859-5", "iso-8859-7", "windows-1250", "windows-1256", "koi8-u",
         "shift_jis", "euc-jp", "gb2312", "gb18030", "big5", "euc-kr", "iso-8859-8-i", "windows-874",
         "ibm866", "macintosh", "tis-620"}) {
+#ifdef _WIN32
+    // Windows' iconv converts through the system's code pages; Wine has none for GB18030.
+    if (std::string_view(label) == "gb18030" && !IsValidCodePage(54936)) {
+      lacksGb18030 = true;
+      continue;
+    }
+#endif
     const auto converted = toUtf8("Hello", label);
     EXPECT_EQ(converted.utf8, "Hello") << label;
     EXPECT_FALSE(converted.unknownCharset) << label;
@@ -79,6 +93,7 @@ TEST(CharsetsTest, EveryTableCharsetConvertsThroughIconv) {
   const auto broken = toUtf8("ok\x82", "shift_jis");
   EXPECT_TRUE(broken.lossy);
   EXPECT_EQ(broken.utf8, "ok\xEF\xBF\xBD");
+  if (lacksGb18030) GTEST_SKIP() << "gb18030 unchecked: this system has no code page 54936 (Wine)";
 }
 
 TEST(AttachmentNamesTest, SanitizingAndExtensions) {
