@@ -33,7 +33,8 @@ TEST_F(EmailRunTest, MirrorsTheSourceTreeWithEachFolderOnceAndOneMessagePerFile)
   EXPECT_TRUE(result.tally.failures.empty());
   EXPECT_TRUE(result.folderFailures.empty());
   EXPECT_TRUE(std::filesystem::exists(result.tally.pstPath));
-  EXPECT_EQ(result.tally.pstPath, output_.root() + "/Kestrolin7.12.26 7.30.12.pst");
+  EXPECT_EQ(result.tally.pstPath,
+            output_.root() + sources::kPathSeparator + "Kestrolin7.12.26 7.30.12.pst");
   EXPECT_EQ(result.storeDisplayName, "Kestrolin : Created - 7.12.26 7.30.12");
 
   // Every ancestor once, in ordinal order, so that each parent comes before its children.
@@ -47,6 +48,7 @@ TEST_F(EmailRunTest, MirrorsTheSourceTreeWithEachFolderOnceAndOneMessagePerFile)
   EXPECT_EQ(made.size(), result.folderList.size() + kNewStoreFolders.size());
 
   expectValidStore(result.tally.pstPath);
+  MAILFERRY_SKIP_WITHOUT_READERS();
   const auto folders = readerFolders(result.tally.pstPath);
   EXPECT_EQ(keysOf(folders), expected);
   EXPECT_EQ(folders.at(inbox), 2);
@@ -96,10 +98,11 @@ TEST_F(EmailRunTest, SameFolderListedTwiceIsMadeOnceAndGetsEveryRow) {
   const EmailRunResult result = run();
   ASSERT_EQ(result.outcome, Outcome::Finished);
   EXPECT_EQ(result.tally.converted, 2);
+  expectValidStore(result.tally.pstPath);
+  MAILFERRY_SKIP_WITHOUT_READERS();
   const auto folders = readerFolders(result.tally.pstPath);
   EXPECT_EQ(keysOf(folders), withAncestors({folderText("Mail/Inbox")}));
   EXPECT_EQ(folders.at(folderText("Mail/Inbox")), 2);
-  expectValidStore(result.tally.pstPath);
 }
 
 TEST_F(EmailRunTest, LiveMailStoreFolderLandsSevenLevelsDeep) {
@@ -108,6 +111,8 @@ TEST_F(EmailRunTest, LiveMailStoreFolderLandsSevenLevelsDeep) {
   search();
   const EmailRunResult result = run();
   ASSERT_EQ(result.outcome, Outcome::Finished);
+  expectValidStore(result.tally.pstPath);
+  MAILFERRY_SKIP_WITHOUT_READERS();
   const auto folders = readerFolders(result.tally.pstPath);
   EXPECT_EQ(keysOf(folders), withAncestors({folderText(live)}));
   EXPECT_EQ(folders.at(folderText(live)), 1);
@@ -126,19 +131,19 @@ TEST_F(EmailRunTest, NamesThatDifferOnlyInCaseStayApartAtEveryLevel) {
   search();
   // Top-level names: two rows whose first names differ only in case. Their files do not
   // exist, so they fail, but their folders are made as for any listed row.
-  const std::string top = "/MailferryCaseTest/x.eml";
-  AddFileToList(window_, top);
-  AddFileToList(window_, "/mailferryCaseTest/y.eml");
+  AddFileToList(window_, inRoot("MailferryCaseTest") + sources::kPathSeparator + "x.eml");
+  AddFileToList(window_, inRoot("mailferryCaseTest") + sources::kPathSeparator + "y.eml");
   const EmailRunResult result = run();
   ASSERT_EQ(result.outcome, Outcome::Finished);
   EXPECT_EQ(result.tally.converted, 2);
   EXPECT_EQ(result.tally.failures.size(), 2u);
+  expectValidStore(result.tally.pstPath);
+  MAILFERRY_SKIP_WITHOUT_READERS();
   const auto folders = readerFolders(result.tally.pstPath);
   EXPECT_EQ(folders.at(folderText("Mail/Inbox")), 1);
   EXPECT_EQ(folders.at(folderText("Mail/inbox")), 1);
   EXPECT_EQ(folders.count("MailferryCaseTest"), 1u);
   EXPECT_EQ(folders.count("mailferryCaseTest"), 1u);
-  expectValidStore(result.tally.pstPath);
 }
 
 TEST_F(EmailRunTest, FlagsAreReadAndHasAttachmentOnlyWithAnAttachment) {
@@ -149,6 +154,7 @@ TEST_F(EmailRunTest, FlagsAreReadAndHasAttachmentOnlyWithAnAttachment) {
   ASSERT_EQ(result.outcome, Outcome::Finished);
   ASSERT_EQ(result.tally.converted, 2);
 
+  MAILFERRY_SKIP_WITHOUT_READERS();
   const std::string where = folderText("Mail");
   const auto pypff = oracle::runCommand(oracle::shellQuote(testsDir() + "/message-flags-pypff") +
                                         " " + oracle::shellQuote(result.tally.pstPath));
@@ -167,8 +173,8 @@ TEST_F(EmailRunTest, FlagsAreReadAndHasAttachmentOnlyWithAnAttachment) {
 TEST_F(EmailRunTest, FileInTheRootGoesToTheRootFolderAndDoesNotStopTheRun) {
   message("Mail/a.eml", "a");
   search();
-  // A file directly in "/" (gone by the time of the run, as a test must not write there).
-  const std::string rootFile = "/mailferry-root-file-that-is-gone.eml";
+  // A file directly in the root (gone by the time of the run, as a test must not write there).
+  const std::string rootFile = inRoot("mailferry-root-file-that-is-gone.eml");
   AddFileToList(window_, rootFile);
   message("Mail/b.eml", "b");
   AddFileToList(window_, path("Mail/b.eml"));
@@ -178,11 +184,12 @@ TEST_F(EmailRunTest, FileInTheRootGoesToTheRootFolderAndDoesNotStopTheRun) {
   EXPECT_EQ(result.tally.converted, 2);
   ASSERT_EQ(result.tally.failures.size(), 1u);
   EXPECT_EQ(result.tally.failures[0].path, rootFile);
-  EXPECT_THAT(result.folderList, Contains(std::string(sources::kPosixRootFolderName)));
-  const auto folders = readerFolders(result.tally.pstPath);
-  EXPECT_EQ(folders.at(std::string(sources::kPosixRootFolderName)), 0);
-  EXPECT_EQ(folders.at(folderText("Mail")), 2);
+  EXPECT_THAT(result.folderList, Contains(std::string(kRootFolder)));
   expectValidStore(result.tally.pstPath);
+  MAILFERRY_SKIP_WITHOUT_READERS();
+  const auto folders = readerFolders(result.tally.pstPath);
+  EXPECT_EQ(folders.at(std::string(kRootFolder)), 0);
+  EXPECT_EQ(folders.at(folderText("Mail")), 2);
 }
 
 TEST_F(EmailRunTest, FileThatCannotBeImportedLeavesNoMessage) {
@@ -200,13 +207,14 @@ TEST_F(EmailRunTest, FileThatCannotBeImportedLeavesNoMessage) {
   EXPECT_EQ(failed, (std::set<std::string>{path("Mail/empty.eml"), path("Mail/gone.eml")}));
   for (const store::FailedFile& failure : result.tally.failures)
     EXPECT_FALSE(failure.cause.empty());
+  expectValidStore(result.tally.pstPath);
+  MAILFERRY_SKIP_WITHOUT_READERS();
   EXPECT_EQ(readerFolders(result.tally.pstPath).at(folderText("Mail")), 1);
   const std::string expectation =
       R"({"folders": [{"path": ")" + folderText("Mail") +
       R"(", "itemCount": 1, "items": [{"kind": "mail", "subject": "good"}]}]})";
   const auto readers = oracle::compareReaders(result.tally.pstPath, expectation);
   EXPECT_EQ(readers.exitCode, 0) << readers.output;
-  expectValidStore(result.tally.pstPath);
 }
 
 TEST_F(EmailRunTest, ClosingMessageCountsAndNamesTheFirstFailures) {
@@ -240,8 +248,9 @@ TEST_F(EmailRunTest, RunInWhichEveryFileFailedSaysSoWithAWarning) {
   EXPECT_THAT(dialogs_.messages[0].text,
               AllOf(HasSubstr("No message was converted: all 2 files failed."),
                     Not(HasSubstr("converted, "))));
-  EXPECT_EQ(readerFolders(result.tally.pstPath).at(folderText("Mail")), 0);
   expectValidStore(result.tally.pstPath);
+  MAILFERRY_SKIP_WITHOUT_READERS();
+  EXPECT_EQ(readerFolders(result.tally.pstPath).at(folderText("Mail")), 0);
 }
 
 TEST_F(EmailRunTest, RunWithoutFailuresClosesWithAnInformationMessage) {
@@ -282,6 +291,7 @@ TEST_F(EmailRunTest, AStopEndsTheRunAfterTheFileAtHandWithAValidStore) {
               AllOf(HasSubstr("stopped before the end"), HasSubstr("2 messages converted"),
                     HasSubstr("Saved in: " + result.tally.pstPath)));
   expectValidStore(result.tally.pstPath);
+  MAILFERRY_SKIP_WITHOUT_READERS();
   EXPECT_EQ(readerFolders(result.tally.pstPath).at(folderText("Mail")), 2);
 }
 

@@ -9,18 +9,30 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/WindowConversion.h"
 #include "email/EmailRun.h"
+#include "sources/PathSeparator.h"
 #include "sources/SourceList.h"
+#include "sources/SourcePathPieces.h"
 #include "store/Clock.h"
 #include "tests/sources/MemoryWindow.h"
 #include "tests/sources/RecordingDialogs.h"
 #include "tests/sources/TempTree.h"
 #include "tests/support/ReaderOracles.h"
+
+// Ends the test as skipped where the independent PST readers cannot run: they are Linux
+// programs (libpff, Node), and scripts/test-windows reads the Windows build's PSTs with them.
+#ifdef _WIN32
+#define MAILFERRY_SKIP_WITHOUT_READERS() \
+  GTEST_SKIP() << "the PST readers are Linux programs; scripts/test-windows runs them"
+#else
+#define MAILFERRY_SKIP_WITHOUT_READERS() static_cast<void>(0)
+#endif
 
 namespace mailferry::email::testing {
 
@@ -105,7 +117,6 @@ class EmailRunTest : public ::testing::Test {
     dialogs_.browseAnswers.push_back(output_.root());
     return app::convertListedFiles(window_);
   }
-  // The folder text of a source folder: its path below "/".
   // The folder text of a source folder: its path after the drive or the root.
   std::string folderText(const std::string& relative) const {
     return std::filesystem::path(path(relative)).relative_path().string();
@@ -140,7 +151,8 @@ class EmailRunTest : public ::testing::Test {
   static std::set<std::string> withAncestors(const std::vector<std::string>& folders) {
     std::set<std::string> all(kNewStoreFolders.begin(), kNewStoreFolders.end());
     for (const std::string& folder : folders) {
-      for (auto at = folder.find('/'); at != std::string::npos; at = folder.find('/', at + 1)) {
+      for (auto at = folder.find(sources::kPathSeparator); at != std::string::npos;
+           at = folder.find(sources::kPathSeparator, at + 1)) {
         all.insert(folder.substr(0, at));
       }
       all.insert(folder);
@@ -153,6 +165,19 @@ class EmailRunTest : public ::testing::Test {
     for (const auto& [name, count] : folders) keys.insert(name);
     return keys;
   }
+
+#ifdef _WIN32
+  // A file directly in the root of the system drive, and the folder such files go to.
+  static std::string inRoot(const std::string& name) {
+    return "C:\\" + name;
+  }
+  static constexpr std::string_view kRootFolder = "C";
+#else
+  static std::string inRoot(const std::string& name) {
+    return "/" + name;
+  }
+  static constexpr std::string_view kRootFolder = sources::kPosixRootFolderName;
+#endif
 
   static std::string oracles() {
     return mailferry::testing::environmentOr("MAILFERRY_ORACLES", "tests/oracles");

@@ -35,6 +35,10 @@ inline CommandResult runCommand(const std::string& command) {
     result.output.append(buffer, n);
 #ifdef _WIN32
   result.exitCode = _pclose(pipe);
+  // Windows programs end their lines with "\r\n": the tests compare "\n" lines.
+  for (auto at = result.output.find("\r\n"); at != std::string::npos;
+       at = result.output.find("\r\n", at))
+    result.output.erase(at, 1);
 #else
   const int status = pclose(pipe);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
