@@ -12,11 +12,16 @@ namespace mailferry::contacts {
 
 namespace {
 
-// The folder the status label names for a listed path (B): the folder after the drive, or for
-// a network path the folder after its share, which plays the drive's part.
-std::string folderText(const sources::SourcePathPieces& pieces) {
-  if (pieces.afterDrive) return pieces.folder.value_or("");
-  return pieces.targetFolder.value_or("");
+// The texts the labels show for a listed path: the path after the drive (A) and the folder
+// it lies in (B). A network path has no drive: its share plays the drive's part.
+struct RowTexts {
+  std::string afterDrive;
+  std::string folder;
+};
+
+RowTexts rowTexts(const sources::SourcePathPieces& pieces) {
+  if (pieces.afterDrive) return {*pieces.afterDrive, pieces.folder.value_or("")};
+  return {pieces.belowRoot.value_or(pieces.fullPath), pieces.targetFolder.value_or("")};
 }
 
 // Every listed file as a contact, in list order. A bad file is reported and skipped; a
@@ -34,7 +39,8 @@ void convertFiles(const sources::RunRequest& request, store::TargetStore& target
     progress.yield();
 
     const auto pieces = sources::splitSourcePath(request.files[index]);
-    const sources::FileReport report{index, pieces.fullPath, folderText(pieces)};
+    const RowTexts texts = rowTexts(pieces);
+    const sources::FileReport report{index, pieces.fullPath, texts.folder, texts.afterDrive};
     std::optional<std::string> failure;
     try {
       ContactRecord record = readContactFile(sources::toFsPath(pieces.fullPath));

@@ -127,7 +127,8 @@ class EmailRun {
       progress_.yield();
       const auto pieces = sources::splitSourcePath(files_[r]);
       const sources::FileReport report{r, pieces.fullPath,
-                                       pieces.targetFolder.value_or(std::string())};
+                                       pieces.targetFolder.value_or(std::string()),
+                                       pieces.belowRoot.value_or(pieces.fullPath)};
       if (std::optional<std::string> failure = convertFile(pieces)) {
         result_.tally.failures.push_back({pieces.fullPath, *failure});
         progress_.fileFailed(report, *failure);

@@ -12,12 +12,13 @@ namespace mailferry::sources {
 // The steps of a run. The email run goes through all four; the contacts run only converts.
 enum class RunStep { ReadingFolders, PreparingFolders, CreatingFolders, Converting };
 
-// One listed file taken in hand. The status labels show the folder it lies in (without the
-// drive) and its whole path, drive and all: the same names on two drives stay apart.
+// One listed file taken in hand, with the texts the status labels show for it: the folder it
+// lies in (without the drive) and its path after the drive.
 struct FileReport {
   std::size_t index = 0;  // in the request's list
   std::string path;
   std::string folderText;
+  std::string fileText;
 };
 
 class RunProgress {

@@ -37,7 +37,7 @@ void WindowProgress::showDone(const FileReport& file) {
   // The labels name the file just taken in hand; the last file brings the bar to 100.
   window_.setConvertEnabled(false);
   window_.setCurrentCaption(statusCaption(window_.kind(), RunStep::Converting, file.folderText));
-  window_.setProgressCaption(file.path);
+  window_.setProgressCaption(file.fileText);
   const double percent =
       (static_cast<double>(file.index) + 1.0) / static_cast<double>(files_) * 100.0;
   window_.setProgressValue(static_cast<float>(percent));

@@ -39,7 +39,7 @@ void reportRun(TerminalProgress& progress, std::size_t files,
   for (std::size_t i = 0; i < files; ++i) {
     if (now) *now += std::chrono::milliseconds(250);
     progress.fileStarted(i);
-    const sources::FileReport file{i, "/a/b/" + std::to_string(i) + ".eml", "a/b"};
+    const sources::FileReport file{i, "/a/b/" + std::to_string(i) + ".eml", "a/b", "x"};
     if (i == 3) {
       progress.fileFailed(file, "unreadable");
     } else {

@@ -61,7 +61,9 @@ TEST_F(ContactsRunTest, ThreeFilesBecomeThreeContactsThatEveryReaderSees) {
   EXPECT_TRUE(window_.convertEnabled());
   const std::string folder = (in_.path() / "Data" / "Contacts").relative_path().string();
   EXPECT_EQ(window_.currentCaption(), "Converting Contacts... from (" + folder + ")");
-  EXPECT_EQ(window_.progressCaption(), listed(in_.path() / "Data/Contacts/Cy.contact"));
+  // The path after the drive's colon (on Linux, the whole path).
+  const std::string last = listed(in_.path() / "Data/Contacts/Cy.contact");
+  EXPECT_EQ(window_.progressCaption(), last.substr(last.find(':') + 1));
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_NE(dialogs_.messages[0].text.find("3 contacts converted, 0 failed."), std::string::npos);
 

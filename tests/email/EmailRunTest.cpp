@@ -80,7 +80,9 @@ TEST_F(EmailRunTest, ShowsEachPhaseAndMovesTheProgressBarPerFile) {
               Contains("Creating Outlook Folders... (" + folderText("Mail") + ")"));
   EXPECT_EQ(window_.captions.back(),
             "Converting Messages... from (" + folderText("Mail/Sent") + ")");
-  EXPECT_EQ(window_.progressCaption(), path("Mail/Sent/c.eml"));
+  // The path after the drive's colon (on Linux, the whole path).
+  const std::string last = path("Mail/Sent/c.eml");
+  EXPECT_EQ(window_.progressCaption(), last.substr(last.find(':') + 1));
   EXPECT_THAT(window_.progress,
               ElementsAre(FloatNear(33.3f, 0.05f), FloatNear(66.7f, 0.05f), 100.0f));
   EXPECT_EQ(window_.progressMax(), 100.0f);
