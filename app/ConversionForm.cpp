@@ -104,7 +104,7 @@ ConversionForm::ConversionForm(const ConversionLayout& layout) : kind_(layout.ki
                        "Know How to Show Hidden Files && Folders. "),
         twipsRect(3600, 600, 6015, 495), bodyFont(), kWarningColour);  // owned by this
     LblShowHidden->setWordWrap(true);
-    fitWrappedCaption(*LblShowHidden);
+    fitCaption(*LblShowHidden);
     Image2 = makePicture(this, QStringLiteral(":/mailferry/images/hint.png"),
                          twipsRect(3240, 600, 240, 240));
     connect(LblShowHidden, &LinkLabel::clicked, this, &ConversionForm::LblShowHidden_Click);

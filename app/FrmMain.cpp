@@ -37,7 +37,7 @@ FrmMain::FrmMain() {
                                     "various formats like Excel, CSV etc."),
                      twipsRect(3240, 600, 6375, 615), bodyFont(), Qt::black);
   Label2->setWordWrap(true);
-  fitWrappedCaption(*Label2);
+  fitCaption(*Label2);
   Label3 = makeLabel(this, QStringLiteral("To begin, choose a option from the below options"),
                      twipsRect(3240, 1320, 6375, 255), bodyFont(), Qt::black);
 
@@ -63,6 +63,7 @@ FrmMain::FrmMain() {
   Label4 =
       makeLabel(this, QStringLiteral("Works for Windows Mail && Windows Live Mail Email Client"),
                 twipsRect(3600, 3285, 4935, 255), boldBodyFont(), kWarningColour);
+  fitCaption(*Label4);
 
   LblWebsite = new LinkLabel(this,  // owned by this
                              QStringLiteral("Visit Homepage : ") + QLatin1String(kProductHost),

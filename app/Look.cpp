@@ -141,14 +141,16 @@ QLabel* makeLabel(QWidget* parent, const QString& caption, const QRect& geometry
   return label;
 }
 
-void fitWrappedCaption(QLabel& label) {
+void fitCaption(QLabel& label) {
   const QRect box(QPoint(0, 0), label.size());
+  const bool wraps = label.wordWrap();
+  const int flags = Qt::AlignLeft | (wraps ? int(Qt::TextWordWrap) : 0);
   for (int percent = 100; percent >= 90; --percent) {
     QFont f = label.font();
     f.setLetterSpacing(QFont::PercentageSpacing, percent);
-    const QRect needed =
-        QFontMetrics(f).boundingRect(box, Qt::TextWordWrap | Qt::AlignLeft, label.text());
-    if (needed.height() <= box.height() || percent == 90) {
+    const QRect needed = QFontMetrics(f).boundingRect(box, flags, label.text());
+    const bool fits = wraps ? needed.height() <= box.height() : needed.right() <= box.right();
+    if (fits || percent == 90) {
       if (percent != 100) label.setFont(f);
       return;
     }

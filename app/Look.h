@@ -60,9 +60,10 @@ void centreOnScreen(QWidget& window);
 
 QLabel* makeLabel(QWidget* parent, const QString& caption, const QRect& geometry, const QFont& font,
                   const QColor& colour);
-// Where a substitute font is wider than the one the layout was made for, tightens the
-// letter spacing of a wrapping label (down to 90 %) until its caption fits its box.
-void fitWrappedCaption(QLabel& label);
+// Where a font is wider than the one the layout was made for (a substitute, or another
+// system's Tahoma), tightens the letter spacing of a label (down to 90 %) until its caption
+// fits its box: in height for a wrapping label, in width for a single line.
+void fitCaption(QLabel& label);
 
 QLabel* makePicture(QWidget* parent, const QString& resource, const QRect& geometry);
 

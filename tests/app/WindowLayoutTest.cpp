@@ -20,6 +20,7 @@
 #include "app/FrmMain.h"
 #include "app/LineControl.h"
 #include "app/LinkLabel.h"
+#include "app/Look.h"
 #include "app/frmStep1.h"
 #include "tests/app/GuiTesting.h"
 
@@ -372,6 +373,31 @@ TEST_F(WindowLayoutTest, AboutWindow) {
   EXPECT_EQ(about.cmdBack->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
   const QImage shot = about.grab().toImage();
   EXPECT_EQ(shot.pixelColor(about.width() - 12, about.height() - 8), QColor(Qt::white));
+}
+
+// Another system's Tahoma can be a few pixels wider than the layout allows (Wine's bold
+// Tahoma draws the welcome window's hint 5 px past its box): such a caption is drawn a little
+// tighter rather than losing its last letters, and one that fits is left as it is.
+TEST(CaptionFitTest, ACaptionTooWideForItsBoxIsDrawnTighterNotCut) {
+  const QString caption =
+      QStringLiteral("Works for Windows Mail && Windows Live Mail Email Client");
+  const int natural = QFontMetrics(boldBodyFont()).horizontalAdvance(labelText(caption));
+  QWidget window;
+  for (const int overflow : {0, 5, 12}) {
+    SCOPED_TRACE(overflow);
+    QLabel* label = makeLabel(&window, caption, QRect(0, 0, natural + 2 - overflow, 17),
+                              boldBodyFont(), Qt::black);
+    fitCaption(*label);
+    const QRect shown = shownRect(label, label);
+    EXPECT_LE(shown.right(), label->contentsRect().right()) << "text cut on the right";
+    if (overflow == 0) {
+      EXPECT_EQ(label->font(), boldBodyFont()) << "a caption that fits keeps its font";
+    } else {
+      EXPECT_GE(label->font().letterSpacing(), 90.0);
+      EXPECT_LT(label->font().letterSpacing(), 100.0);
+    }
+    EXPECT_TRUE(label->font().bold());
+  }
 }
 
 }  // namespace
